@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The subcommands of velkan-machine. Each takes the arguments after its name
+// and returns the process exit code; each lives in a file of its own.
+namespace velkan::machine {
+
+int runReg(const std::vector<std::string>& args);
+int runIni(const std::vector<std::string>& args);
+
+} // namespace velkan::machine
