@@ -1,3 +1,7 @@
+function(velkan_use_qt_tools target)
+  set_target_properties(${target} PROPERTIES AUTOMOC ON AUTOUIC ON AUTORCC ON)
+endfunction()
+
 # One library per folder. The folder's own *.cpp files form velkan_<name>
 # (plain C++, no Qt), except a main.cpp, which is the folder's program; the files
 # under its ui/ folder form velkan_<name>_ui,
@@ -28,6 +32,7 @@ function(velkan_library name)
       add_library(velkan_${name}_ui STATIC ${ui_sources})
       target_include_directories(velkan_${name}_ui PUBLIC ${PROJECT_SOURCE_DIR})
       target_link_libraries(velkan_${name}_ui PUBLIC velkan_${name} ${ARG_UI_DEPENDS} Qt6::Widgets)
+      velkan_use_qt_tools(velkan_${name}_ui)
     endif()
   endif()
 endfunction()
@@ -41,6 +46,9 @@ function(velkan_tests name)
   endif()
   add_executable(${name}_tests ${sources})
   target_link_libraries(${name}_tests PRIVATE ${ARG_LIBS} velkan_testsupport GTest::gtest GTest::gtest_main)
+  if(ARG_LIBS MATCHES "Qt6::|_ui")
+    velkan_use_qt_tools(${name}_tests)
+  endif()
   gtest_discover_tests(${name}_tests
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELKAN_TOOLS_DIR=${PROJECT_BINARY_DIR}/tools")

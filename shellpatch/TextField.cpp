@@ -1,0 +1,76 @@
+#include "shellpatch/TextField.h"
+
+namespace velkan::shellpatch {
+
+namespace {
+
+constexpr int kRussianIe4 = 11;
+constexpr int kRussian = 27;
+constexpr int kPolishIe4 = 9;
+constexpr int kChech = 17;
+constexpr int kHebrew = 23;
+constexpr int kPolish = 25;
+
+// What a code unit becomes when the code page has no byte for it, as
+// WideCharToMultiByte's default character.
+constexpr unsigned char kDefaultChar = '?';
+
+} // namespace
+
+TextCodec TextCodec::forBuild(int position) {
+    switch (position) {
+    case kRussianIe4:
+    case kRussian: return {CodePage::Cyrillic, true};
+    case kPolishIe4:
+    case kChech:
+    case kPolish: return {CodePage::CentralEuropean, false};
+    case kHebrew: return {CodePage::Hebrew, false};
+    default: return {CodePage::Western, false};
+    }
+}
+
+char16_t TextCodec::encodeChar(unsigned char byte) const {
+    if (cyrillicShift_)
+        return byte >= 192 ? static_cast<char16_t>((byte - 176) ^ 1024) : byte;
+    return toUnicode(codePage_, byte);
+}
+
+unsigned char TextCodec::decodeUnit(char16_t unit) const {
+    if (cyrillicShift_) {
+        if (unit & 1024)
+            unit = static_cast<char16_t>(unit + 176);
+        return static_cast<unsigned char>(unit & 0xFF);
+    }
+    return fromUnicode(codePage_, unit).value_or(kDefaultChar);
+}
+
+std::string TextCodec::encodeField(std::string_view text, int length, bool nulPadding) const {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(length) * 2);
+    for (int k = 0; k < length; ++k) {
+        unsigned char byte;
+        if (static_cast<std::size_t>(k) < text.size())
+            byte = static_cast<unsigned char>(text[static_cast<std::size_t>(k)]);
+        else
+            byte = nulPadding ? 0 : ' ';
+        char16_t unit = encodeChar(byte);
+        out.push_back(static_cast<char>(unit & 0xFF));
+        out.push_back(static_cast<char>(unit >> 8));
+    }
+    return out;
+}
+
+std::string TextCodec::decodeField(std::string_view units) const {
+    std::string text;
+    text.reserve(units.size() / 2);
+    for (std::size_t i = 0; i + 1 < units.size(); i += 2) {
+        auto lo = static_cast<unsigned char>(units[i]);
+        auto hi = static_cast<unsigned char>(units[i + 1]);
+        text.push_back(static_cast<char>(decodeUnit(static_cast<char16_t>(lo | (hi << 8)))));
+    }
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+} // namespace velkan::shellpatch

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "shellpatch/CodePages.h"
+
+namespace velkan::shellpatch {
+
+// How the 8-bit text of an edit box and the 16-bit code units of a text field
+// in the shell file are turned into each other for one build.
+//
+// The two Russian builds use the shell's historical rule: the bytes 192..255
+// become U+0410..U+044F and everything else keeps its value, and on reading,
+// a unit with bit 10 set is moved down by 176 and its low byte taken. That
+// rule would turn the accented letters of every other build into Cyrillic, so
+// the other builds convert through their own ANSI code page instead.
+class TextCodec {
+public:
+    // The codec for a position in the build table (-1 when no build is chosen).
+    static TextCodec forBuild(int position);
+
+    CodePage codePage() const { return codePage_; }
+    bool usesCyrillicShift() const { return cyrillicShift_; }
+
+    char16_t encodeChar(unsigned char byte) const;
+    unsigned char decodeUnit(char16_t unit) const;
+
+    // The N code units of a field, little-endian, 2*N bytes: the text's
+    // characters, then padding (NUL units for the tooltip, spaces for every
+    // other field) up to N. A longer text is cut at N.
+    std::string encodeField(std::string_view text, int length, bool nulPadding) const;
+
+    // The text of a field as the edit box receives it: each unit decoded,
+    // then every trailing space of the whole field removed. NUL units inside
+    // are kept; the edit box stops at the first one.
+    std::string decodeField(std::string_view littleEndianUnits) const;
+
+private:
+    TextCodec(CodePage page, bool cyrillicShift) : codePage_(page), cyrillicShift_(cyrillicShift) {}
+
+    CodePage codePage_;
+    bool cyrillicShift_;
+};
+
+} // namespace velkan::shellpatch
