@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/Result.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velkan::platform {
+
+// The machine's journal: a plain-text file, one event a line, each line the
+// local time in ISO 8601 form with milliseconds, a blank and the event:
+//   2026-12-08T03:33:12.123 start shell C:\WINDOWS\Explorer.exe
+// It records what the machine was asked to do that a real Windows would have
+// done outside the product (start the shell, restart, open a document), so
+// that people and tests can see it happened. Appends from several threads or
+// processes never tear or interleave a line.
+class Journal {
+public:
+    explicit Journal(std::filesystem::path file);
+
+    // The journal of the machine folder `machineRoot`: its "journal.txt".
+    static Journal ofMachine(const std::filesystem::path& machineRoot);
+
+    const std::filesystem::path& file() const { return file_; }
+
+    // Adds one line for `event`. Line breaks inside the event become blanks,
+    // so one event is always one line. The file is created when missing.
+    Status append(std::string_view event) const;
+
+    // Every line as written, without the line end. A missing journal is empty.
+    Result<std::vector<std::string>> lines() const;
+
+    // The events alone, the time stamps cut off.
+    Result<std::vector<std::string>> events() const;
+
+private:
+    std::filesystem::path file_;
+};
+
+} // namespace velkan::platform
