@@ -1,0 +1,629 @@
+#include "platform/Registry.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/RegistryFile.h"
+#include "platform/RegistryTree.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velkan::platform {
+
+using detail::RegNode;
+using detail::RegTree;
+
+// ---------------------------------------------------------------- names, values
+
+const char* rootKeyName(RootKey root) {
+    switch (root) {
+    case RootKey::ClassesRoot:
+        return "HKEY_CLASSES_ROOT";
+    case RootKey::CurrentUser:
+        return "HKEY_CURRENT_USER";
+    case RootKey::LocalMachine:
+        return "HKEY_LOCAL_MACHINE";
+    }
+    return "";
+}
+
+std::optional<RootKey> rootKeyFromName(std::string_view name) {
+    struct Alias {
+        const char* name;
+        RootKey root;
+    };
+    static constexpr Alias kAliases[] = {
+        {"HKEY_CLASSES_ROOT", RootKey::ClassesRoot},   {"HKCR", RootKey::ClassesRoot},
+        {"HKEY_CURRENT_USER", RootKey::CurrentUser},   {"HKCU", RootKey::CurrentUser},
+        {"HKEY_LOCAL_MACHINE", RootKey::LocalMachine}, {"HKLM", RootKey::LocalMachine},
+    };
+    for (const Alias& a : kAliases)
+        if (detail::sameName(name, a.name))
+            return a.root;
+    return std::nullopt;
+}
+
+std::string RegValue::asString() const {
+    if (type == REG_SZ || type == REG_EXPAND_SZ)
+        return data.substr(0, data.find('\0'));
+    return data;
+}
+
+std::optional<std::uint32_t> RegValue::asDword() const {
+    if (type != REG_DWORD || data.size() != 4)
+        return std::nullopt;
+    std::uint32_t n = 0;
+    for (int i = 3; i >= 0; --i)
+        n = n << 8 | static_cast<unsigned char>(data[static_cast<size_t>(i)]);
+    return n;
+}
+
+RegValue RegValue::string(std::string_view text, std::uint32_t type) {
+    std::string data(text);
+    data += '\0';
+    return {type, std::move(data)};
+}
+
+RegValue RegValue::dword(std::uint32_t number) {
+    std::string data(4, '\0');
+    for (size_t i = 0; i < 4; ++i)
+        data[i] = static_cast<char>(number >> (8 * i) & 0xff);
+    return {REG_DWORD, std::move(data)};
+}
+
+RegValue RegValue::binary(std::string_view bytes) {
+    return {REG_BINARY, std::string(bytes)};
+}
+
+// ---------------------------------------------------------------- the file
+
+namespace detail {
+
+namespace {
+
+// What tells one version of the file from another without reading it. Every
+// write replaces the file by a rename, so the inode alone changes with each
+// version; the times and size guard against an inode being reused.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    static FileStamp of(const struct stat& st) {
+        return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    }
+    bool operator==(const FileStamp& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+Status readAll(int fd, std::string& out, const std::string& name) {
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            Error e = errorFromErrno(errno, name);
+            return Error::of(WinError::CantRead, e.message);
+        }
+        if (n == 0)
+            return {};
+        out.append(buf, static_cast<size_t>(n));
+    }
+}
+
+} // namespace
+
+// The cached contents of one registry file, shared by the Registry and every
+// key handle made from it.
+class RegistryStore {
+public:
+    explicit RegistryStore(std::filesystem::path file)
+        : file_(std::move(file)), lockFile_(file_.string() + ".lock") {}
+
+    const std::filesystem::path& file() const { return file_; }
+
+    // Runs `f` on the current contents.
+    template <class F> auto read(F&& f) -> decltype(f(std::declval<const RegTree&>())) {
+        std::lock_guard guard(mutex_);
+        if (Status fresh = refresh(); !fresh)
+            return fresh.error();
+        return f(static_cast<const RegTree&>(tree_));
+    }
+
+    // Runs `f` on a copy of the current contents, read under the inter-process
+    // lock, and writes the result back before the lock is released. `f` sets
+    // `changed` when there is something to write.
+    template <class F>
+    auto write(F&& f) -> decltype(f(std::declval<RegTree&>(), std::declval<bool&>())) {
+        std::lock_guard guard(mutex_);
+        FileDescriptor lock(::open(lockFile_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+        if (lock.get() < 0)
+            return errorFromErrno(errno, lockFile_.string());
+        while (::flock(lock.get(), LOCK_EX) != 0)
+            if (errno != EINTR)
+                return errorFromErrno(errno, lockFile_.string());
+
+        if (Status fresh = reloadUnderLock(); !fresh)
+            return fresh.error();
+        RegTree next = tree_;
+        bool changed = false;
+        auto result = f(next, changed);
+        if (!result || !changed)
+            return result;
+
+        std::string text = formatRegistryFile(next);
+        if (Status saved = writeFileAtomically(file_, text); !saved)
+            return Error::of(WinError::CantWrite, saved.error().message);
+        tree_ = std::move(next);
+        bytes_ = std::move(text);
+        struct stat st {};
+        stamp_ = ::stat(file_.c_str(), &st) == 0 ? FileStamp::of(st) : FileStamp{};
+        return result;
+    }
+
+private:
+    // Takes in the file when it is not the version read last.
+    Status refresh() {
+        FileDescriptor fd(::open(file_.c_str(), O_RDONLY | O_CLOEXEC));
+        if (fd.get() < 0) {
+            if (errno != ENOENT)
+                return Error::of(WinError::CantRead, errorFromErrno(errno, file_.string()).message);
+            if (!(loaded_ && !stamp_.exists))
+                take({}, std::string(), FileStamp{});
+            return {};
+        }
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0)
+            return Error::of(WinError::CantRead, errorFromErrno(errno, file_.string()).message);
+        FileStamp stamp = FileStamp::of(st);
+        if (loaded_ && stamp == stamp_)
+            return broken_ ? Status(*broken_) : Status();
+        std::string text;
+        if (Status got = readAll(fd.get(), text, file_.string()); !got)
+            return got;
+        return parse(std::move(text), stamp);
+    }
+
+    // Under the lock the bytes themselves decide: a stamp could miss a change
+    // made within one tick of the clock, and a lost write is not an option.
+    Status reloadUnderLock() {
+        FileDescriptor fd(::open(file_.c_str(), O_RDONLY | O_CLOEXEC));
+        if (fd.get() < 0) {
+            if (errno != ENOENT)
+                return Error::of(WinError::CantRead, errorFromErrno(errno, file_.string()).message);
+            if (!(loaded_ && !stamp_.exists && !broken_))
+                take({}, std::string(), FileStamp{});
+            return {};
+        }
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0)
+            return Error::of(WinError::CantRead, errorFromErrno(errno, file_.string()).message);
+        std::string text;
+        if (Status got = readAll(fd.get(), text, file_.string()); !got)
+            return got;
+        if (loaded_ && stamp_.exists && !broken_ && text == bytes_) {
+            stamp_ = FileStamp::of(st);
+            return {};
+        }
+        return parse(std::move(text), FileStamp::of(st));
+    }
+
+    Status parse(std::string text, const FileStamp& stamp) {
+        Result<RegTree> tree = parseRegistryFile(text, file_.string());
+        if (!tree) {
+            loaded_ = true;
+            stamp_ = stamp;
+            broken_ = tree.error();
+            tree_ = {};
+            bytes_.clear();
+            return tree.error();
+        }
+        take(std::move(*tree), std::move(text), stamp);
+        return {};
+    }
+
+    void take(RegTree tree, std::string text, const FileStamp& stamp) {
+        tree_ = std::move(tree);
+        bytes_ = std::move(text);
+        stamp_ = stamp;
+        broken_.reset();
+        loaded_ = true;
+    }
+
+    std::mutex mutex_;
+    std::filesystem::path file_;
+    std::filesystem::path lockFile_;
+    RegTree tree_;
+    std::string bytes_; // the file as read or written last
+    FileStamp stamp_;
+    bool loaded_ = false;
+    std::optional<Error> broken_;
+};
+
+} // namespace detail
+
+// ---------------------------------------------------------------- keys
+
+namespace {
+
+RootKey storedRoot(RootKey root) {
+    return root == RootKey::CurrentUser ? RootKey::CurrentUser : RootKey::LocalMachine;
+}
+
+// The node at `path` below the stored root, or nothing.
+template <class Tree>
+auto findNode(Tree& tree, RootKey root, const std::vector<std::string>& path) {
+    auto* node = &tree.root(storedRoot(root));
+    for (const std::string& part : path) {
+        node = node->findSubkey(part);
+        if (!node)
+            break;
+    }
+    return node;
+}
+
+std::string joinPath(std::string_view rootName, const std::vector<std::string>& parts,
+                     size_t from) {
+    std::string out(rootName);
+    for (size_t i = from; i < parts.size(); ++i) {
+        out += '\\';
+        out += parts[i];
+    }
+    return out;
+}
+
+Error invalidHandle() {
+    return Error::of(WinError::InvalidHandle, "registry key handle is closed");
+}
+
+Error valueNotFound(const std::string& key, std::string_view valueName) {
+    return Error::of(WinError::FileNotFound, key + ": no value \"" + std::string(valueName) + "\"");
+}
+
+Error badName(std::string_view name) {
+    return Error::of(WinError::InvalidParameter,
+                     "registry name \"" + std::string(name) + "\" holds a line break or NUL");
+}
+
+// Opens or creates `relative` below the key at `base`, recording the stored
+// case of each component in the returned path.
+Result<std::vector<std::string>> resolve(const RegTree& tree, RootKey root,
+                                         std::vector<std::string> base,
+                                         const std::vector<std::string>& relative,
+                                         const std::string& shownName) {
+    const RegNode* node = findNode(tree, root, base);
+    if (!node)
+        return Error::of(WinError::FileNotFound, shownName + ": no such key");
+    for (const std::string& part : relative) {
+        node = node->findSubkey(part);
+        if (!node)
+            return Error::of(WinError::FileNotFound, shownName + ": no such key");
+        base.push_back(node->name);
+    }
+    return base;
+}
+
+Result<std::vector<std::string>> create(RegTree& tree, RootKey root, std::vector<std::string> base,
+                                        const std::vector<std::string>& relative, bool& changed) {
+    RegNode* node = findNode(tree, root, base);
+    if (!node)
+        return Error::of(WinError::KeyDeleted,
+                         joinPath(rootKeyName(root), base, 0) + ": the key has been deleted");
+    for (const std::string& part : relative) {
+        if (!detail::writableKeyName(part))
+            return badName(part);
+        RegNode* found = node->findSubkey(part);
+        if (!found) {
+            node->subkeys.push_back(RegNode{part, {}, {}});
+            found = &node->subkeys.back();
+            changed = true;
+        }
+        node = found;
+        base.push_back(node->name);
+    }
+    return base;
+}
+
+} // namespace
+
+RegKey::RegKey(std::shared_ptr<detail::RegistryStore> store, RootKey shownRoot,
+               std::vector<std::string> path)
+    : store_(std::move(store)), shownRoot_(shownRoot), path_(std::move(path)) {}
+
+std::string RegKey::name() const {
+    return joinPath(rootKeyName(shownRoot_), path_, detail::hiddenComponents(shownRoot_));
+}
+
+namespace {
+
+Error keyDeleted(const std::string& key) {
+    return Error::of(WinError::KeyDeleted, key + ": the key has been deleted");
+}
+
+// Runs `f` on the key's node, read-only. R is the Result type `f` returns.
+template <class R, class F>
+R readKey(detail::RegistryStore* store, RootKey root, const std::vector<std::string>& path,
+          const std::string& name, F&& f) {
+    if (!store)
+        return invalidHandle();
+    return store->read([&](const RegTree& tree) -> R {
+        const RegNode* node = findNode(tree, root, path);
+        if (!node)
+            return keyDeleted(name);
+        return f(*node);
+    });
+}
+
+// Runs `f` on the key's node in a copy of the registry that is then written.
+template <class F>
+Status writeKey(detail::RegistryStore* store, RootKey root, const std::vector<std::string>& path,
+                const std::string& name, F&& f) {
+    if (!store)
+        return invalidHandle();
+    return store->write([&](RegTree& tree, bool& changed) -> Status {
+        RegNode* node = findNode(tree, root, path);
+        if (!node)
+            return keyDeleted(name);
+        return f(*node, changed);
+    });
+}
+
+// Deletes the key `relative` below `base` with its subtree; `shownName`
+// names the key to delete in messages.
+Status deleteBelow(detail::RegistryStore& store, RootKey root, const std::vector<std::string>& base,
+                   const std::vector<std::string>& relative, const std::string& shownName) {
+    return store.write([&](RegTree& tree, bool& changed) -> Status {
+        if (!findNode(tree, root, base))
+            return keyDeleted(joinPath(rootKeyName(root), base, detail::hiddenComponents(root)));
+        std::vector<std::string> full = base;
+        full.insert(full.end(), relative.begin(), relative.end());
+        if (full.size() <= detail::hiddenComponents(root))
+            return Error::of(WinError::AccessDenied, shownName + ": a root key cannot be deleted");
+        std::string last = full.back();
+        full.pop_back();
+        RegNode* parent = findNode(tree, root, full);
+        if (!parent || !parent->removeSubkey(last))
+            return Error::of(WinError::FileNotFound, shownName + ": no such key");
+        changed = true;
+        return {};
+    });
+}
+
+} // namespace
+
+Result<RegValue> RegKey::query(std::string_view valueName) const {
+    std::string key = name();
+    return readKey<Result<RegValue>>(store_.get(), shownRoot_, path_, key,
+                                     [&](const RegNode& node) -> Result<RegValue> {
+                                         if (const RegNamedValue* v = node.findValue(valueName))
+                                             return v->value;
+                                         return valueNotFound(key, valueName);
+                                     });
+}
+
+Status RegKey::queryEx(std::string_view valueName, std::uint32_t* type, void* buffer,
+                       std::uint32_t* size) const {
+    if (buffer && !size)
+        return Error::of(WinError::InvalidParameter, "a buffer needs its size");
+    Result<RegValue> v = query(valueName);
+    if (!v)
+        return v.error();
+    if (type)
+        *type = v->type;
+    auto needed = static_cast<std::uint32_t>(v->data.size());
+    if (!size)
+        return {};
+    if (buffer && *size < needed) {
+        *size = needed;
+        return Error::of(WinError::MoreData, name() + ": value \"" + std::string(valueName) +
+                                                 "\" needs " + std::to_string(needed) + " bytes");
+    }
+    if (buffer && needed)
+        std::memcpy(buffer, v->data.data(), needed);
+    *size = needed;
+    return {};
+}
+
+Result<std::string> RegKey::queryString(std::string_view valueName) const {
+    Result<RegValue> v = query(valueName);
+    if (!v)
+        return v.error();
+    if (v->type != REG_SZ && v->type != REG_EXPAND_SZ)
+        return Error::of(WinError::InvalidData,
+                         name() + ": value \"" + std::string(valueName) + "\" is not a string");
+    return v->asString();
+}
+
+Result<std::uint32_t> RegKey::queryDword(std::string_view valueName) const {
+    Result<RegValue> v = query(valueName);
+    if (!v)
+        return v.error();
+    if (std::optional<std::uint32_t> n = v->asDword())
+        return *n;
+    return Error::of(WinError::InvalidData,
+                     name() + ": value \"" + std::string(valueName) + "\" is not a REG_DWORD");
+}
+
+Status RegKey::set(std::string_view valueName, std::uint32_t type, std::string_view data) {
+    return set(valueName, RegValue{type, std::string(data)});
+}
+
+Status RegKey::set(std::string_view valueName, const RegValue& value) {
+    if (!detail::writableValueName(valueName))
+        return badName(valueName);
+    return writeKey(store_.get(), shownRoot_, path_, name(),
+                    [&](RegNode& node, bool& changed) -> Status {
+                        const RegNamedValue* old = node.findValue(valueName);
+                        changed = !old || old->value != value;
+                        node.setValue(valueName, value);
+                        return {};
+                    });
+}
+
+Status RegKey::setString(std::string_view valueName, std::string_view text, std::uint32_t type) {
+    return set(valueName, RegValue::string(text, type));
+}
+
+Status RegKey::setDword(std::string_view valueName, std::uint32_t number) {
+    return set(valueName, RegValue::dword(number));
+}
+
+Status RegKey::setBinary(std::string_view valueName, std::string_view bytes) {
+    return set(valueName, RegValue::binary(bytes));
+}
+
+Status RegKey::deleteValue(std::string_view valueName) {
+    std::string key = name();
+    return writeKey(store_.get(), shownRoot_, path_, key,
+                    [&](RegNode& node, bool& changed) -> Status {
+                        if (!node.removeValue(valueName))
+                            return valueNotFound(key, valueName);
+                        changed = true;
+                        return {};
+                    });
+}
+
+Result<RegKey> RegKey::openKey(std::string_view path) const {
+    if (!store_)
+        return invalidHandle();
+    std::vector<std::string> relative = detail::keyPathBelowStoredRoot(RootKey::LocalMachine, path);
+    std::string shown = joinPath(name(), relative, 0);
+    std::string self = name();
+    Result<std::vector<std::string>> full =
+        store_->read([&](const RegTree& tree) -> Result<std::vector<std::string>> {
+            if (!findNode(tree, shownRoot_, path_))
+                return keyDeleted(self);
+            return resolve(tree, shownRoot_, path_, relative, shown);
+        });
+    if (!full)
+        return full.error();
+    return RegKey(store_, shownRoot_, std::move(*full));
+}
+
+Result<RegKey> RegKey::createKey(std::string_view path, bool* created) const {
+    if (!store_)
+        return invalidHandle();
+    std::vector<std::string> relative = detail::keyPathBelowStoredRoot(RootKey::LocalMachine, path);
+    bool changed = false;
+    Result<std::vector<std::string>> full =
+        store_->write([&](RegTree& tree, bool& dirty) -> Result<std::vector<std::string>> {
+            Result<std::vector<std::string>> made =
+                create(tree, shownRoot_, path_, relative, dirty);
+            if (!made && made.error().code == WinError::KeyDeleted)
+                return keyDeleted(name());
+            changed = dirty;
+            return made;
+        });
+    if (!full)
+        return full.error();
+    if (created)
+        *created = changed;
+    return RegKey(store_, shownRoot_, std::move(*full));
+}
+
+Status RegKey::deleteKey(std::string_view path) const {
+    if (!store_)
+        return invalidHandle();
+    std::vector<std::string> relative = detail::keyPathBelowStoredRoot(RootKey::LocalMachine, path);
+    return deleteBelow(*store_, shownRoot_, path_, relative, joinPath(name(), relative, 0));
+}
+
+Result<std::vector<std::string>> RegKey::subKeyNames() const {
+    using R = Result<std::vector<std::string>>;
+    return readKey<R>(store_.get(), shownRoot_, path_, name(), [](const RegNode& node) -> R {
+        std::vector<std::string> names;
+        for (const RegNode& child : node.subkeys)
+            names.push_back(child.name);
+        return names;
+    });
+}
+
+Result<std::vector<RegNamedValue>> RegKey::values() const {
+    using R = Result<std::vector<RegNamedValue>>;
+    return readKey<R>(store_.get(), shownRoot_, path_, name(),
+                      [](const RegNode& node) -> R { return node.values; });
+}
+
+Status RegKey::flush() const {
+    return readKey<Status>(store_.get(), shownRoot_, path_, name(),
+                           [](const RegNode&) { return Status(); });
+}
+
+Status RegKey::close() {
+    if (!store_)
+        return invalidHandle();
+    store_.reset();
+    path_.clear();
+    return {};
+}
+
+// ---------------------------------------------------------------- the registry
+
+Registry::Registry(std::filesystem::path file)
+    : store_(std::make_shared<detail::RegistryStore>(std::move(file))) {}
+
+const std::filesystem::path& Registry::file() const {
+    return store_->file();
+}
+
+Result<RegKey> Registry::openKey(RootKey root, std::string_view path) const {
+    std::vector<std::string> full = detail::keyPathBelowStoredRoot(root, path);
+    std::string shown = joinPath(rootKeyName(root), full, detail::hiddenComponents(root));
+    Result<std::vector<std::string>> found =
+        store_->read([&](const RegTree& tree) { return resolve(tree, root, {}, full, shown); });
+    if (!found)
+        return found.error();
+    return RegKey(store_, root, std::move(*found));
+}
+
+Result<RegKey> Registry::createKey(RootKey root, std::string_view path, bool* created) const {
+    // The classes root is created with the first key below it, as the system
+    // always has one.
+    std::vector<std::string> full = detail::keyPathBelowStoredRoot(root, path);
+    RegKey top(store_, storedRoot(root), {});
+    bool made = false;
+    Result<RegKey> key = top.createKey(joinPath("", full, 0), &made);
+    if (!key)
+        return key.error();
+    if (created)
+        *created = made;
+    return RegKey(store_, root, key->path_);
+}
+
+Status Registry::deleteKey(RootKey root, std::string_view path) const {
+    std::vector<std::string> full = detail::keyPathBelowStoredRoot(root, path);
+    return deleteBelow(*store_, root, {}, full,
+                       joinPath(rootKeyName(root), full, detail::hiddenComponents(root)));
+}
+
+Status Registry::check() const {
+    return store_->read([](const RegTree&) { return Status(); });
+}
+
+} // namespace velkan::platform
