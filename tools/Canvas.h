@@ -53,7 +53,8 @@ std::uint8_t nearestIndex(Rgb colour, std::span<const Rgb> palette);
 
 enum class Font {
     Small, // 5x7 glyphs in a 6-pixel cell
-    Large, // 8x8 glyphs (the 5x7 shapes drawn bolder and taller)
+    Bold,  // the same glyphs one pixel wider, in a 7-pixel cell
+    Large, // the 5x7 glyphs doubled: 10x14 in a 12-pixel cell
 };
 
 // An RGB picture with a per-pixel transparency bit (the icon AND mask), for

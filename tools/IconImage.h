@@ -1,10 +1,10 @@
 #pragma once
 
+#include "tools/Canvas.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-#include "tools/Canvas.h"
 
 namespace velkan::machine {
 

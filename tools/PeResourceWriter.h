@@ -1,10 +1,10 @@
 #pragma once
 
+#include "tools/IconImage.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "tools/IconImage.h"
 
 namespace velkan::machine {
 
