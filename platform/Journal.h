@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Machine.h"
 #include "platform/Result.h"
 
 #include <filesystem>
@@ -20,8 +21,8 @@ class Journal {
 public:
     explicit Journal(std::filesystem::path file);
 
-    // The journal of the machine folder `machineRoot`: its "journal.txt".
-    static Journal ofMachine(const std::filesystem::path& machineRoot);
+    // The journal of a machine folder: its "journal.txt".
+    static Journal ofMachine(const Machine& machine);
 
     const std::filesystem::path& file() const { return file_; }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Journal.h"
+#include "platform/Machine.h"
 #include "platform/Result.h"
 
 #include <cstdint>
@@ -33,9 +34,9 @@ inline constexpr std::uint32_t EWX_POWEROFF = 8;
 // journal, and a restart runs the machine's start ("velkan-machine boot").
 class Shell {
 public:
-    explicit Shell(std::filesystem::path machineRoot);
+    explicit Shell(Machine machine);
 
-    const std::filesystem::path& machineRoot() const { return root_; }
+    const Machine& machine() const { return machine_; }
     const Journal& journal() const { return journal_; }
 
     // ShellExecute: opens `file` (a Windows path of the machine, or a
@@ -67,7 +68,7 @@ public:
     static std::filesystem::path findMachineTool();
 
 private:
-    std::filesystem::path root_;
+    Machine machine_;
     Journal journal_;
 };
 

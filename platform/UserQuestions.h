@@ -91,8 +91,8 @@ public:
 class PostedWork {
 public:
     void post(std::function<void()> work);
-    // Runs everything posted so far (and anything those posts post). Returns
-    // how many pieces ran.
+    // Runs, in order, what was posted before the call; work posted meanwhile
+    // waits for the next call. Returns how many pieces ran.
     std::size_t runPending();
     bool empty() const;
 
@@ -132,7 +132,8 @@ public:
 // `out` and the answer read from `in`: a button's name or first letter, any
 // case; an empty line presses the first button, as Enter does; anything else
 // asks again. At the end of input the safe answer is taken (safeAnswer). The
-// file dialogs read a Windows path (an empty line or the end cancels).
+// file dialogs read a Windows path, relative to the dialog's folder; an empty
+// line takes the proposed name, and with none, like the end of input, cancels.
 class ConsoleQuestions final : public UserQuestions {
 public:
     // `fileExists` tells whether a Windows path names an existing file; it is
