@@ -1,0 +1,637 @@
+#include "platform/Files.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/WinPath.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velkan::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* win32Text(WinError code) {
+    switch (code) {
+    case WinError::FileNotFound:
+        return "The system cannot find the file specified.";
+    case WinError::PathNotFound:
+        return "The system cannot find the path specified.";
+    case WinError::AccessDenied:
+        return "Access is denied.";
+    case WinError::InvalidHandle:
+        return "The handle is invalid.";
+    case WinError::NotReady:
+        return "The device is not ready.";
+    case WinError::WriteFault:
+        return "The system cannot write to the specified device.";
+    case WinError::ReadFault:
+        return "The system cannot read from the specified device.";
+    case WinError::HandleEof:
+        return "Reached the end of the file.";
+    case WinError::FileExists:
+        return "The file exists.";
+    case WinError::InvalidParameter:
+        return "The parameter is incorrect.";
+    case WinError::DiskFull:
+        return "There is not enough space on the disk.";
+    case WinError::NegativeSeek:
+        return "An attempt was made to move the file pointer before the beginning of the file.";
+    case WinError::DirNotEmpty:
+        return "The directory is not empty.";
+    case WinError::AlreadyExists:
+        return "Cannot create a file when that file already exists.";
+    default:
+        return "The operation failed.";
+    }
+}
+
+Error fail(WinError code, const std::string& name) {
+    return Error::of(code, std::string(win32Text(code)) + " (" + name + ")");
+}
+
+bool entryExists(const fs::path& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool isFolder(const fs::path& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Windows tells a missing file in an existing folder from a missing folder.
+Error fromErrno(int err, const fs::path& path, const std::string& name) {
+    if (err == ENOENT) {
+        fs::path parent = path.parent_path();
+        return fail(parent.empty() || isFolder(parent) ? WinError::FileNotFound
+                                                       : WinError::PathNotFound,
+                    name);
+    }
+    if (err == ENOTDIR)
+        return fail(WinError::PathNotFound, name);
+    if (err == EIO)
+        return fail(WinError::WriteFault, name);
+    return fail(errorFromErrno(err, name).code, name);
+}
+
+std::string nameOr(const std::string& name, const fs::path& path) {
+    return name.empty() ? path.string() : name;
+}
+
+bool writable(const fs::path& path) {
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
+Status writeAll(int fd, std::string_view bytes, const fs::path& path, const std::string& name) {
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fromErrno(errno, path, name);
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return {};
+}
+
+Status copyHost(const fs::path& from, const fs::path& to, bool failIfExists,
+                const std::string& fromName, const std::string& toName) {
+    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return fromErrno(errno, from, fromName);
+    struct stat st {};
+    if (::fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(in);
+        return fail(WinError::AccessDenied, fromName);
+    }
+    if (entryExists(to)) {
+        if (failIfExists) {
+            ::close(in);
+            return fail(WinError::FileExists, toName);
+        }
+        if (isFolder(to) || !writable(to)) {
+            ::close(in);
+            return fail(WinError::AccessDenied, toName);
+        }
+    }
+
+    std::string temp = to.string() + ".~XXXXXX";
+    int out = ::mkstemp(temp.data());
+    if (out < 0) {
+        int err = errno;
+        ::close(in);
+        return fromErrno(err, to, toName);
+    }
+    Status status;
+    std::string buffer(1 << 16, '\0');
+    for (;;) {
+        ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            status = fail(WinError::ReadFault, fromName);
+            break;
+        }
+        if (n == 0)
+            break;
+        status = writeAll(out, std::string_view(buffer.data(), static_cast<size_t>(n)), to, toName);
+        if (!status)
+            break;
+    }
+    ::close(in);
+    // A copy keeps the source's attributes and time of last change, as CopyFile does.
+    if (status && ::fchmod(out, st.st_mode & 07777) != 0)
+        status = fromErrno(errno, to, toName);
+    if (status) {
+        timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(out, times);
+    }
+    if (status && ::fsync(out) != 0)
+        status = fromErrno(errno, to, toName);
+    if (::close(out) != 0 && status)
+        status = fromErrno(errno, to, toName);
+
+    if (status) {
+        if (failIfExists) {
+            // link() refuses an existing target, so a file that appeared
+            // meanwhile is never overwritten.
+            if (::link(temp.c_str(), to.c_str()) != 0) {
+                int err = errno;
+                if (err == EEXIST)
+                    status = fail(WinError::FileExists, toName);
+                else if ((err == EPERM || err == ENOTSUP || err == EXDEV) && !entryExists(to)) {
+                    if (::rename(temp.c_str(), to.c_str()) != 0)
+                        status = fromErrno(errno, to, toName);
+                } else
+                    status = fromErrno(err, to, toName);
+            }
+        } else if (::rename(temp.c_str(), to.c_str()) != 0) {
+            status = fromErrno(errno, to, toName);
+        }
+    }
+    ::unlink(temp.c_str());
+    return status;
+}
+
+Status deleteHost(const fs::path& path, const std::string& name) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return fromErrno(errno, path, name);
+    if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && !writable(path)))
+        return fail(WinError::AccessDenied, name);
+    if (::unlink(path.c_str()) != 0)
+        return fromErrno(errno, path, name);
+    return {};
+}
+
+Status createFolderHost(const fs::path& path, const std::string& name) {
+    if (::mkdir(path.c_str(), 0777) != 0) {
+        if (errno == EEXIST)
+            return fail(WinError::AlreadyExists, name);
+        if (errno == ENOENT)
+            return fail(WinError::PathNotFound, name);
+        return fromErrno(errno, path, name);
+    }
+    return {};
+}
+
+Status removeFolderHost(const fs::path& path, const std::string& name) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return fromErrno(errno, path, name);
+    if (!S_ISDIR(st.st_mode))
+        return fail(WinError::PathNotFound, name);
+    if (::rmdir(path.c_str()) != 0) {
+        if (errno == ENOTEMPTY || errno == EEXIST)
+            return fail(WinError::DirNotEmpty, name);
+        return fromErrno(errno, path, name);
+    }
+    return {};
+}
+
+Result<FileAttributes> attributesHost(const fs::path& path, const std::string& name) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return fromErrno(errno, path, name);
+    FileAttributes attributes;
+    attributes.directory = S_ISDIR(st.st_mode);
+    attributes.readOnly = !writable(path);
+    attributes.size = attributes.directory ? 0 : static_cast<std::uint64_t>(st.st_size);
+    return attributes;
+}
+
+Result<std::string> readAllHost(const fs::path& path, const std::string& name) {
+    Result<File> file = File::open(path, OpenMode::Read, name);
+    if (!file)
+        return file.error();
+    Result<std::uint64_t> size = file->size();
+    if (!size)
+        return size.error();
+    return file->read(static_cast<size_t>(*size));
+}
+
+Status writeAllHost(const fs::path& path, std::string_view bytes, const std::string& name) {
+    fs::path parent = path.parent_path();
+    if (!parent.empty() && !isFolder(parent))
+        return fail(WinError::PathNotFound, name);
+    if (isFolder(path) || (entryExists(path) && !writable(path)))
+        return fail(WinError::AccessDenied, name);
+    Status written = writeFileAtomically(path, bytes);
+    if (!written)
+        return Error::of(written.error().code,
+                         std::string(win32Text(written.error().code)) + " (" + name + ")");
+    return {};
+}
+
+// The DOS wildcard forms Windows turns a search pattern into before matching.
+constexpr char kDosStar = '<'; // "*" before a dot: stops short of the last dot
+constexpr char kDosQm = '>';   // "?": one character, or none at a dot or the end
+constexpr char kDosDot = '"';  // "." before a wildcard or at the end: a dot or the end
+
+std::string dosPattern(std::string_view pattern) {
+    if (pattern == "*.*")
+        return "*";
+    std::string out(pattern);
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        if (pattern[i] == '?')
+            out[i] = kDosQm;
+        else if (pattern[i] == '*' && next == '.')
+            out[i] = kDosStar;
+        else if (pattern[i] == '.' && (next == '?' || next == '*' || next == '\0'))
+            out[i] = kDosDot;
+    }
+    return out;
+}
+
+char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+struct Matcher {
+    std::string_view p;
+    std::string_view n;
+    size_t lastDot;
+    std::vector<signed char> memo; // -1 unknown, 0 no, 1 yes
+
+    bool at(size_t pi, size_t ni) {
+        signed char& m = memo[pi * (n.size() + 1) + ni];
+        if (m < 0)
+            m = compute(pi, ni) ? 1 : 0;
+        return m == 1;
+    }
+
+    bool compute(size_t pi, size_t ni) {
+        if (pi == p.size())
+            return ni == n.size();
+        char c = p[pi];
+        switch (c) {
+        case '*':
+            for (size_t k = ni; k <= n.size(); ++k)
+                if (at(pi + 1, k))
+                    return true;
+            return false;
+        case kDosStar:
+            for (size_t k = ni; k <= n.size(); ++k) {
+                if (at(pi + 1, k))
+                    return true;
+                if (k == lastDot)
+                    break; // may not swallow the last dot
+            }
+            return false;
+        case kDosQm:
+            if (ni == n.size() || n[ni] == '.')
+                return at(pi + 1, ni);
+            return at(pi + 1, ni + 1);
+        case kDosDot:
+            if (ni == n.size())
+                return at(pi + 1, ni);
+            return n[ni] == '.' && at(pi + 1, ni + 1);
+        default:
+            return ni < n.size() && lower(c) == lower(n[ni]) && at(pi + 1, ni + 1);
+        }
+    }
+};
+
+// Lists `folder`; `driveRoot` (when given) confines links to that drive.
+Result<std::vector<FindEntry>> listFolder(const fs::path& folder, std::string_view pattern,
+                                          bool isRoot, const fs::path* driveRoot,
+                                          const std::string& name) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) {
+        int err = errno;
+        if (err == ENOENT || err == ENOTDIR)
+            return fail(WinError::PathNotFound, name);
+        return fromErrno(err, folder, name);
+    }
+    std::vector<FindEntry> entries;
+    while (const dirent* d = ::readdir(dir)) {
+        std::string entryName = d->d_name;
+        if (entryName == "." || entryName == ".." || !matchesWildcard(pattern, entryName))
+            continue;
+        fs::path path = folder / entryName;
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0)
+            continue; // a link to nowhere
+        if (driveRoot && d->d_type != DT_REG && d->d_type != DT_DIR) {
+            std::error_code ec;
+            fs::path target = fs::canonical(path, ec);
+            auto [rootEnd, _] =
+                std::mismatch(driveRoot->begin(), driveRoot->end(), target.begin(), target.end());
+            if (ec || rootEnd != driveRoot->end())
+                continue;
+        }
+        FindEntry entry;
+        entry.name = std::move(entryName);
+        entry.directory = S_ISDIR(st.st_mode);
+        entry.readOnly = !writable(path);
+        entry.size = entry.directory ? 0 : static_cast<std::uint64_t>(st.st_size);
+        entries.push_back(std::move(entry));
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(),
+              [](const FindEntry& a, const FindEntry& b) { return fileNameLess(a.name, b.name); });
+    if (!isRoot) {
+        std::vector<FindEntry> dots;
+        for (const char* dot : {".", ".."}) {
+            if (!matchesWildcard(pattern, dot))
+                continue;
+            FindEntry entry;
+            entry.name = dot;
+            entry.directory = true;
+            entry.readOnly = !writable(dot[1] ? folder.parent_path() : folder);
+            dots.push_back(entry);
+        }
+        entries.insert(entries.begin(), dots.begin(), dots.end());
+    }
+    return entries;
+}
+
+} // namespace
+
+bool matchesWildcard(std::string_view pattern, std::string_view name) {
+    std::string p = dosPattern(pattern);
+    size_t lastDot = name.rfind('.');
+    Matcher m{p, name, lastDot == std::string_view::npos ? name.size() + 1 : lastDot, {}};
+    m.memo.assign((p.size() + 1) * (name.size() + 1), -1);
+    return m.at(0, 0);
+}
+
+// ---- File
+
+File::File(File&& other) noexcept
+    : fd_(other.fd_), writable_(other.writable_), position_(other.position_),
+      name_(std::move(other.name_)) {
+    other.fd_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.fd_;
+        writable_ = other.writable_;
+        position_ = other.position_;
+        name_ = std::move(other.name_);
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+File::~File() {
+    close();
+}
+
+Result<File> File::open(const fs::path& hostPath, OpenMode mode, std::string displayName) {
+    std::string name = nameOr(displayName, hostPath);
+    int flags = O_CLOEXEC;
+    switch (mode) {
+    case OpenMode::Read:
+        flags |= O_RDONLY;
+        break;
+    case OpenMode::ReadWrite:
+        flags |= O_RDWR;
+        break;
+    case OpenMode::Create:
+        flags |= O_RDWR | O_CREAT | O_TRUNC;
+        break;
+    }
+    if (isFolder(hostPath))
+        return fail(WinError::AccessDenied, name);
+    int fd = ::open(hostPath.c_str(), flags, 0666);
+    if (fd < 0)
+        return fromErrno(errno, hostPath, name);
+    File file;
+    file.fd_ = fd;
+    file.writable_ = mode != OpenMode::Read;
+    file.name_ = std::move(name);
+    return file;
+}
+
+Status File::seek(std::int64_t offset) {
+    if (fd_ < 0)
+        return fail(WinError::InvalidHandle, name_);
+    if (offset < 0)
+        return fail(WinError::NegativeSeek, name_);
+    position_ = static_cast<std::uint64_t>(offset);
+    return {};
+}
+
+Result<std::string> File::read(std::size_t count) {
+    if (fd_ < 0)
+        return fail(WinError::InvalidHandle, name_);
+    std::string bytes(count, '\0');
+    size_t done = 0;
+    while (done < count) {
+        ssize_t n =
+            ::pread(fd_, bytes.data() + done, count - done, static_cast<off_t>(position_ + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return fail(WinError::ReadFault, name_);
+        if (n == 0)
+            return fail(WinError::HandleEof, name_);
+        done += static_cast<size_t>(n);
+    }
+    position_ += count;
+    return bytes;
+}
+
+Status File::write(std::string_view bytes) {
+    if (fd_ < 0)
+        return fail(WinError::InvalidHandle, name_);
+    if (!writable_)
+        return fail(WinError::AccessDenied, name_);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                             static_cast<off_t>(position_ + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            int err = errno;
+            if (err == ENOSPC || err == EDQUOT || err == EFBIG)
+                return fail(WinError::DiskFull, name_);
+            return fail(WinError::WriteFault, name_);
+        }
+        done += static_cast<size_t>(n);
+    }
+    position_ += bytes.size();
+    return {};
+}
+
+Result<std::uint64_t> File::size() const {
+    if (fd_ < 0)
+        return fail(WinError::InvalidHandle, name_);
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        return fail(WinError::ReadFault, name_);
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+Status File::close() {
+    if (fd_ < 0)
+        return {};
+    int rc = ::close(fd_);
+    int err = errno;
+    fd_ = -1;
+    if (rc != 0)
+        return err == ENOSPC || err == EDQUOT ? fail(WinError::DiskFull, name_)
+                                              : fail(WinError::WriteFault, name_);
+    return {};
+}
+
+// ---- Windows paths
+
+Status copyFile(const Machine& machine, std::string_view from, std::string_view to,
+                bool failIfExists) {
+    Result<fs::path> source = resolveWinPath(machine, from);
+    if (!source)
+        return source.error();
+    Result<fs::path> target = resolveWinPath(machine, to);
+    if (!target)
+        return target.error();
+    return copyHost(*source, *target, failIfExists, std::string(from), std::string(to));
+}
+
+Status deleteFile(const Machine& machine, std::string_view path) {
+    Result<fs::path> host = resolveWinPath(machine, path);
+    if (!host)
+        return host.error();
+    return deleteHost(*host, std::string(path));
+}
+
+Status createDirectory(const Machine& machine, std::string_view path) {
+    Result<fs::path> host = resolveWinPath(machine, path);
+    if (!host)
+        return host.error();
+    return createFolderHost(*host, std::string(path));
+}
+
+Status removeDirectory(const Machine& machine, std::string_view path) {
+    Result<fs::path> host = resolveWinPath(machine, path);
+    if (!host)
+        return host.error();
+    std::optional<fs::path> drive = machine.driveRoot(path[0]);
+    std::error_code ec;
+    if (drive && fs::equivalent(*drive, *host, ec))
+        return fail(WinError::AccessDenied, std::string(path));
+    return removeFolderHost(*host, std::string(path));
+}
+
+Result<FileAttributes> fileAttributes(const Machine& machine, std::string_view path) {
+    Result<fs::path> host = resolveWinPath(machine, path);
+    if (!host)
+        return host.error();
+    return attributesHost(*host, std::string(path));
+}
+
+bool fileExists(const Machine& machine, std::string_view path) {
+    Result<FileAttributes> attributes = fileAttributes(machine, path);
+    return attributes && !attributes->directory;
+}
+
+bool directoryExists(const Machine& machine, std::string_view path) {
+    Result<FileAttributes> attributes = fileAttributes(machine, path);
+    return attributes && attributes->directory;
+}
+
+Result<File> openFile(const Machine& machine, std::string_view path, OpenMode mode) {
+    Result<fs::path> host = resolveWinPath(machine, path);
+    if (!host)
+        return host.error();
+    return File::open(*host, mode, std::string(path));
+}
+
+Result<std::string> readWholeFile(const Machine& machine, std::string_view path) {
+    Result<fs::path> host = resolveWinPath(machine, path);
+    if (!host)
+        return host.error();
+    return readAllHost(*host, std::string(path));
+}
+
+Status writeWholeFile(const Machine& machine, std::string_view path, std::string_view bytes) {
+    Result<fs::path> host = resolveWinPath(machine, path);
+    if (!host)
+        return host.error();
+    return writeAllHost(*host, bytes, std::string(path));
+}
+
+Result<std::vector<FindEntry>> findFiles(const Machine& machine, std::string_view pattern) {
+    size_t cut = pattern.find_last_of("\\/");
+    if (cut == std::string_view::npos)
+        return resolveWinPath(machine, pattern).error(); // relative: never resolves
+    std::string_view folderPath = pattern.substr(0, cut + 1);
+    std::string_view namePattern = pattern.substr(cut + 1);
+    Result<fs::path> folder = resolveWinPath(machine, folderPath);
+    if (!folder)
+        return folder.error();
+    std::error_code ec;
+    fs::path root = fs::canonical(*machine.driveRoot(pattern[0]), ec);
+    if (ec)
+        return fail(WinError::NotReady, std::string(pattern));
+    if (namePattern.empty())
+        return std::vector<FindEntry>{};
+    return listFolder(*folder, namePattern, *folder == root, &root, std::string(pattern));
+}
+
+// ---- Host paths
+
+namespace host {
+
+Status copyFile(const fs::path& from, const fs::path& to, bool failIfExists) {
+    return copyHost(from, to, failIfExists, from.string(), to.string());
+}
+Status deleteFile(const fs::path& path) {
+    return deleteHost(path, path.string());
+}
+Status createDirectory(const fs::path& path) {
+    return createFolderHost(path, path.string());
+}
+Status removeDirectory(const fs::path& path) {
+    return removeFolderHost(path, path.string());
+}
+Result<FileAttributes> fileAttributes(const fs::path& path) {
+    return attributesHost(path, path.string());
+}
+Result<std::string> readWholeFile(const fs::path& path) {
+    return readAllHost(path, path.string());
+}
+Status writeWholeFile(const fs::path& path, std::string_view bytes) {
+    return writeAllHost(path, bytes, path.string());
+}
+Result<std::vector<FindEntry>> findFiles(const fs::path& folder, std::string_view namePattern,
+                                         bool driveRoot) {
+    return listFolder(folder, namePattern, driveRoot, nullptr, folder.string());
+}
+
+} // namespace host
+
+} // namespace velkan::platform
