@@ -1,0 +1,22 @@
+#include "app/Application.h"
+
+#include "platform/Files.h"
+
+namespace velkan::app {
+
+Application::Application(Environment& environment) : env(environment) {}
+
+Application::~Application() = default;
+
+void Application::createForms() {
+    MainForm = std::make_unique<TMainForm>(env);
+    MainForm->FormCreate();
+    WarnForm = std::make_unique<TWarnForm>(env.registry);
+    const auto& paths = MainForm->paths;
+    RestoreFm = std::make_unique<TRestoreFm>(platform::fileExists(env.machine, paths.userSav),
+                                             platform::fileExists(env.machine, paths.explorerSav));
+    MainForm->WarnForm = WarnForm.get();
+    MainForm->RestoreFm = RestoreFm.get();
+}
+
+} // namespace velkan::app

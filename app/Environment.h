@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/Machine.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/UserQuestions.h"
+
+namespace velkan::app {
+
+// Everything a run of the customiser works on and talks to: the machine, its
+// registry, the user, the clock and the shell, and the command line. Tests
+// hand in a temporary machine, scripted questions and a manual clock.
+struct Environment {
+    platform::Machine machine;
+    platform::Registry registry;
+    platform::UserQuestions& questions;
+    platform::Clock& clock;
+    platform::Shell shell;
+    std::vector<std::string> arguments; // after the program name
+
+    Environment(platform::Machine m, platform::UserQuestions& q, platform::Clock& c,
+                std::vector<std::string> args = {})
+        : machine(m), registry(m.registryFile()), questions(q), clock(c), shell(m),
+          arguments(std::move(args)) {}
+};
+
+} // namespace velkan::app

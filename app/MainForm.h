@@ -1,0 +1,205 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "app/AutoThemeForm.h"
+#include "app/Environment.h"
+#include "app/RestoreForm.h"
+#include "app/WarnForm.h"
+#include "platform/Controls.h"
+#include "shellpatch/BuildTable.h"
+#include "shellpatch/ShellPaths.h"
+#include "shellpatch/TextField.h"
+#include "startmenu/IconSlots.h"
+#include "startmenu/Visibility.h"
+
+namespace velkan::app {
+
+// The place of the current build's texts and pictures in the shell files.
+// Selecting a build puts its row in force; a build without Favorites and Log
+// Off keeps the previous build's values for them, as they are unused then.
+struct FieldLayout {
+    shellpatch::TextField startText;
+    shellpatch::TextField tooltip;
+    std::array<shellpatch::TextField, shellpatch::kEntryCount> captions{};
+    std::int32_t logoOffset = 0;
+    std::int32_t iconShift = 0;
+};
+
+// The customiser's main window: every control the user edits, the flags that
+// say what changed, and the handlers under their window names. The whole run
+// of the program lives here, from FormCreate to FormClose.
+class TMainForm : public platform::Form {
+public:
+    explicit TMainForm(Environment& env);
+    ~TMainForm() override;
+
+    Environment& env;
+
+    // Windows made after the main window; set by the application once made.
+    TWarnForm* WarnForm = nullptr;
+    TRestoreFm* RestoreFm = nullptr;
+
+    // --- Buttons and pages of the window -----------------------------------
+    platform::Button OKBn{"OKBn"}, CancelBn{"CancelBn"}, RestoreBn{"RestoreBn"};
+    platform::PageControl MainPC{"MainPC"};
+
+    // --- "Main" page -------------------------------------------------------
+    platform::GroupBox StartButtonGB{"StartButtonGB"};
+    platform::Edit StartEdit{"StartEdit"}, TooltipEdit{"TooltipEdit"};
+    platform::Image MyImage{"MyImage"};
+    platform::Button StartSE{"StartSE"};
+
+    platform::GroupBox StartMenuGB{"StartMenuGB"};
+    platform::Edit ProgEdit{"ProgEdit"}, FavEdit{"FavEdit"}, DocEdit{"DocEdit"},
+        ContrEdit{"ContrEdit"}, FindEdit{"FindEdit"}, HelpEdit{"HelpEdit"}, RunEdit{"RunEdit"},
+        LogEdit{"LogEdit"}, SuspEdit{"SuspEdit"}, ShutEdit{"ShutEdit"};
+    platform::Image ProgImg{"ProgImg"}, FavImg{"FavImg"}, DocImg{"DocImg"}, ContrImg{"ContrImg"},
+        FindImg{"FindImg"}, HelpImg{"HelpImg"}, RunImg{"RunImg"}, LogImg{"LogImg"},
+        SuspImg{"SuspImg"}, ShutImg{"ShutImg"};
+    platform::Button ProgImgSB{"ProgImgSB"}, FavImgSB{"FavImgSB"}, DocImgSB{"DocImgSB"},
+        ContrImgSB{"ContrImgSB"}, FindImgSB{"FindImgSB"}, HelpImgSB{"HelpImgSB"},
+        RunImgSB{"RunImgSB"}, LogImgSB{"LogImgSB"}, SuspImgSB{"SuspImgSB"},
+        ShutImgSB{"ShutImgSB"};
+    platform::CheckBox ContrCB{"ContrCB"}, FindCB{"FindCB"}, RunCB{"RunCB"}, LogCB{"LogCB"},
+        SuspCB{"SuspCB"}, ShutCB{"ShutCB"};
+
+    platform::Control Pnl2{"Pnl2"};
+    platform::Image LogoImage{"LogoImage"};
+    platform::Button WinlogoSE{"WinlogoSE"};
+    platform::Label Metka{"Metka"};
+    platform::ScrollBar ScrollBar{"ScrollBar"};
+    platform::Label ScrollCount{"ScrollCount"};
+
+    platform::Button IconBn{"IconBn"}, LogoBn{"LogoBn"}, SaveThBn{"SaveThBn"};
+    platform::Button LangBn{"LangBn"};
+    platform::Label DescrLb{"DescrLb"};
+    platform::RadioGroup VersionRG{"VersionRG"};
+
+    // --- "Theme Packs" page: the parts the start-up already touches --------
+    platform::Image Img10{"Img10"}, Img12{"Img12"}, Img14{"Img14"}, Img16{"Img16"},
+        Img22{"Img22"}, Img32{"Img32"};
+    platform::Control Bev1{"Bev1"}, Bev2{"Bev2"}, Bev3{"Bev3"}, Bev4{"Bev4"}, Bev5{"Bev5"},
+        Bev6{"Bev6"};
+    bool bevelsLowered = false;
+    platform::Control MetrcBv{"MetrcBv"};
+    platform::Image ImgLg{"ImgLg"};
+    platform::Button TranspSB{"TranspSB"};
+    platform::Button ThemeBn{"ThemeBn"};
+
+    // --- "Other" page ------------------------------------------------------
+    platform::GroupBox StartUpGB{"StartUpGB"};
+    platform::CheckBox AutoCB{"AutoCB"};
+    platform::Label L13{"L13"};
+    platform::GroupBox ColGB{"ColGB"};
+    platform::Label L15{"L15"}, L16{"L16"};
+    platform::CheckBox ColorsCB{"ColorsCB"};
+    platform::GroupBox RebGB{"RebGB"};
+    platform::Label L17{"L17"}, L18{"L18"};
+    platform::Button RebBn{"RebBn"};
+    platform::Edit IconSzEd{"IconSzEd"};
+
+    // --- "About" page ------------------------------------------------------
+    platform::GroupBox AboutGB{"AboutGB"};
+    platform::Edit HomePageEd{"HomePageEd"}, MailEd{"MailEd"};
+    platform::Button Go1{"Go1"}, Go2{"Go2"}, Readme{"Readme"};
+
+    // --- State of the run --------------------------------------------------
+    std::string windowsFolder;
+    shellpatch::ShellPaths paths;
+    std::string programFolder; // Location, with its trailing backslash
+    int lastTheme = 0;
+    FieldLayout layout;
+    startmenu::IconSlots iconSlots{};
+    std::string lastIconFile;
+    std::uint8_t loadedIconCount = 0;
+
+    bool StartTextChanged = false, TooltipChanged = false, CaptionsChanged = false,
+         IconChanged = false, LogoChanged = false, UserFileChanged = false,
+         LogoFileChanged = false, LogoHeightChanged = false, PoliciesChanged = false,
+         ShellIconsChanged = false, Restored = false, Loading = false, AutoloadMode = false,
+         QuietClose = false, BuildVerified = false, SizeBumpedUp = false;
+
+    // The "Processing..." window of an autoload, while it runs.
+    std::unique_ptr<TAutoTheme> AutoTheme;
+
+    // --- Handlers ----------------------------------------------------------
+    void FormCreate();
+    void FormClose();
+    // Closes the window once; a second close does nothing.
+    void close();
+
+    void OKBnClick();
+    void CancelBnClick();
+    void RestoreBnClick();
+    void LangBnClick();
+    void MainPCChange();
+    void ReadmeClick();
+    void Go1Click();
+    void Go2Click();
+    void ProgEditDblClick(platform::Edit& edit);
+
+    void VersionRGClick();
+    void StartEditChange();
+    void ProgEditChange();
+    void ContrCBClick(platform::CheckBox& box);
+    void ScrollBarChange();
+    void StartSEClick();
+    void WinlogoSEClick();
+    void TranspSBClick();
+
+    void RebBnClick();
+    bool IconSzEdKeyPress(char key);
+
+    // --- Operations other windows and the theme packs use ------------------
+    bool isIe4() const { return shellpatch::isIe4Build(VersionRG.itemIndex()); }
+    platform::Edit& captionEdit(shellpatch::Entry entry);
+    platform::Image& entryImage(shellpatch::Entry entry);
+    platform::Button& entryButton(shellpatch::Entry entry);
+    startmenu::VisibilityBoxes visibilityBoxes();
+
+    // Reads the texts, the logo height and the header test out of the shell
+    // working copy. Returns the error of opening the file.
+    platform::Status readTexts();
+    // Start-button icon loader: false only when User.tmp is not the selected build.
+    bool loadStartButtonIcon(const std::string& file);
+    // The loader with the retry on the matching "PE" row after a false result.
+    void loadStartButtonIconWithRetry(const std::string& file);
+    void loadLogo(const std::string& file);
+    // Writes one edit's text into the shell working copy at its field.
+    platform::Status writeField(shellpatch::TextField field, const platform::Edit& edit);
+    // The swap of each changed file at the next start: backups, .new files, [Rename].
+    void scheduleReplacements();
+    // Writes the icon slots to the Shell Icons key; `appendIndex` adds ",0".
+    void writeIconSlots(bool appendIndex);
+    void rebuildIconsBump();
+    void rebuildIconsEntered();
+    void runRestartPrompt();
+    // The unattended start with "/t": the next theme pack of the rotation.
+    void runAutoload();
+    // Puts the pack in `folder` into the working copies and schedules the swap,
+    // as an autoload does: no window, icons recorded for the close.
+    void applyPackUnattended(const std::string& folder);
+
+    shellpatch::TextCodec codec() const {
+        return shellpatch::TextCodec::forBuild(VersionRG.itemIndex());
+    }
+
+    // A message box of the product: error icon, OK button.
+    void showError(const std::string& text, const std::string& caption);
+
+private:
+    void buildControls();
+    void selectBuild(int position);
+    void disableForUnknownBuild();
+    void markStartMenuChanged();
+    void writeShellIconSize(std::string_view text);
+    void bumpShellIconSize();
+    void startShell();
+    bool closing_ = false;
+    bool detecting_ = false; // the start-up's build detection is running
+};
+
+} // namespace velkan::app

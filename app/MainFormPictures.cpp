@@ -1,0 +1,148 @@
+// The main window's edits, check boxes and pictures: change markers, the
+// Start-button icon and logo loaders, the logo height.
+#include "app/MainForm.h"
+#include "platform/WinPath.h"
+#include "startmenu/LogoLoader.h"
+#include "startmenu/StartButtonIcon.h"
+
+namespace velkan::app {
+
+using platform::Picture;
+
+namespace {
+
+// "Start Button:" becomes "Start Button(*):" once something in it changed.
+std::string withChangeMarker(const std::string& caption) {
+    return (caption.empty() ? caption : caption.substr(0, caption.size() - 1)) + "(*):";
+}
+
+constexpr int kLogoPanelHeight = 336;
+constexpr int kMetkaAboveLogo = 198;
+constexpr std::int32_t kChangedMarkColor = 0xFF0000;
+
+} // namespace
+
+void TMainForm::StartEditChange() {
+    if (Loading)
+        return;
+    if (!StartTextChanged || !TooltipChanged)
+        StartButtonGB.setCaption(withChangeMarker(StartButtonGB.caption()));
+    // The two fields are always written together.
+    StartTextChanged = true;
+    TooltipChanged = true;
+}
+
+void TMainForm::markStartMenuChanged() {
+    if (!CaptionsChanged && !LogoHeightChanged)
+        StartMenuGB.setCaption(withChangeMarker(StartMenuGB.caption()));
+}
+
+void TMainForm::ProgEditChange() {
+    if (Loading)
+        return;
+    markStartMenuChanged();
+    CaptionsChanged = true;
+}
+
+void TMainForm::ContrCBClick(platform::CheckBox& box) {
+    if (Loading)
+        return;
+    if (&box == &ContrCB && isIe4() && !ContrCB.ticked())
+        env.questions.messageBox(" You can't hide this item, because some\ritems in this submenu "
+                                 "in IE4 are unhidable.\rThis option will hide only some of them.",
+                                 "Warning...", platform::MessageIcon::Error,
+                                 platform::MessageButtons::OK);
+    PoliciesChanged = true;
+}
+
+void TMainForm::ScrollBarChange() {
+    Metka.setTop(kMetkaAboveLogo + ScrollBar.position());
+    ScrollCount.setCaption(std::to_string(shellpatch::kLogoMaxHeight - ScrollBar.position()));
+    if (Loading)
+        return;
+    markStartMenuChanged();
+    Metka.setFontColor(kChangedMarkColor);
+    LogoHeightChanged = true;
+}
+
+bool TMainForm::loadStartButtonIcon(const std::string& file) {
+    auto result = startmenu::loadStartButtonIcon(env.machine, paths.userTmp, file, layout.iconShift);
+    if (!result) {
+        showError(result.error().message, "Error...");
+        return true;
+    }
+    switch (result->outcome) {
+    case startmenu::IconLoad::NotRecognised:
+        StartSE.setHint("Incorrect Win95 version");
+        return false;
+    case startmenu::IconLoad::Rejected:
+        env.questions.messageBox("  Icon must be 10x10 or 12x12 or 14x14\ror 16x16 or 22x22 or "
+                                 "32x32 with 16 colors!",
+                                 "Incorrect icon...", platform::MessageIcon::Error,
+                                 platform::MessageButtons::OK);
+        break;
+    case startmenu::IconLoad::Accepted: {
+        ++loadedIconCount;
+        const std::string size = std::to_string(result->size);
+        StartSE.setHint("Size " + size + "x" + size + " with 16 colors");
+        IconChanged = true;
+        if (auto host = platform::resolveWinPath(env.machine, file))
+            MyImage.setPicture({Picture::Kind::IconFile, host->string(), 0});
+        break;
+    }
+    }
+    lastIconFile = file;
+    return true;
+}
+
+void TMainForm::loadStartButtonIconWithRetry(const std::string& file) {
+    if (loadStartButtonIcon(file))
+        return;
+    // A "US" row whose User.exe is laid out as its "PE" twin.
+    const int switched = shellpatch::variantSwitch(VersionRG.itemIndex());
+    if (switched != VersionRG.itemIndex())
+        VersionRG.setItemIndex(switched);
+    (void)loadStartButtonIcon(file);
+}
+
+void TMainForm::StartSEClick() {
+    platform::FileDialogRequest request;
+    request.title = "Choose an icon file with 16 colors";
+    request.filter = "Icon files (*.ico)|*.ico|All files (*.*)|*.*";
+    request.fileMustExist = true;
+    if (auto file = env.questions.openFile(request))
+        loadStartButtonIconWithRetry(*file);
+}
+
+void TMainForm::loadLogo(const std::string& file) {
+    auto result = startmenu::loadLogo(env.machine, paths.explorerTmp, file, layout.logoOffset);
+    if (!result) {
+        showError(result.error().message, "Error...");
+        return;
+    }
+    if (!result->accepted) {
+        env.questions.messageBox(" Bitmap must be 21x57 with 16 colors\r or 21x130 with 16 colors "
+                                 "if bitmap is RLE.",
+                                 "Incorrect bitmap...", platform::MessageIcon::Error,
+                                 platform::MessageButtons::OK);
+        return;
+    }
+    LogoImage.setTop(kLogoPanelHeight - result->height);
+    LogoImage.setHeight(result->height < 0 ? -result->height : result->height);
+    LogoChanged = true;
+    if (auto host = platform::resolveWinPath(env.machine, file))
+        LogoImage.setPicture({Picture::Kind::BitmapFile, host->string(), 0});
+}
+
+void TMainForm::WinlogoSEClick() {
+    platform::FileDialogRequest request;
+    request.title = "Choose a bitmap file with width 21 pixels and 16 colors";
+    request.filter = "Bitmap files (*.bmp)|*.bmp|RLE files (*.rle)|*.rle|All files (*.*)|*.*";
+    request.fileMustExist = true;
+    if (auto file = env.questions.openFile(request))
+        loadLogo(*file);
+}
+
+void TMainForm::TranspSBClick() { ImgLg.setTransparent(!ImgLg.transparent()); }
+
+} // namespace velkan::app
