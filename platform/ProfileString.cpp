@@ -1,0 +1,463 @@
+#include "platform/ProfileString.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/Files.h"
+#include "platform/WinPath.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velkan::platform {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+enum class LineKind { Other, Section, Key };
+
+// One line of the file as byte offsets into it, so that an edit can keep
+// every other byte where it was.
+struct Line {
+    size_t begin = 0; // first byte of the line
+    size_t end = 0;   // end of its text, where the line end starts
+    size_t next = 0;  // first byte after the line end
+    LineKind kind = LineKind::Other;
+    std::string_view name;  // section or key name, trimmed
+    std::string_view value; // key value, trimmed
+};
+
+Line classify(std::string_view text, size_t begin, size_t end, size_t next) {
+    Line line{begin, end, next, LineKind::Other, {}, {}};
+    std::string_view content = trim(text.substr(begin, end - begin));
+    if (content.empty() || content.front() == ';')
+        return line;
+    if (content.front() == '[') {
+        size_t close = content.rfind(']');
+        if (close != std::string_view::npos) {
+            line.kind = LineKind::Section;
+            line.name = trim(content.substr(1, close - 1));
+            return line;
+        }
+    }
+    size_t eq = content.find('=');
+    if (eq == std::string_view::npos)
+        return line;
+    std::string_view name = trim(content.substr(0, eq));
+    if (name.empty())
+        return line;
+    line.kind = LineKind::Key;
+    line.name = name;
+    line.value = trim(content.substr(eq + 1));
+    return line;
+}
+
+std::vector<Line> parse(std::string_view text) {
+    std::vector<Line> lines;
+    size_t pos = 0;
+    // Editors on newer systems may start the file with a UTF-8 byte order mark.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        pos = 3;
+    while (pos < text.size()) {
+        size_t end = pos;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        size_t next = end;
+        if (next < text.size() && text[next] == '\r')
+            ++next;
+        if (next < text.size() && text[next] == '\n' && (next == end || text[end] == '\r'))
+            ++next;
+        lines.push_back(classify(text, pos, end, next));
+        pos = next;
+    }
+    return lines;
+}
+
+// The range [first, last) of lines belonging to the first section named so,
+// header included; first == lines.size() when there is none.
+std::pair<size_t, size_t> findSection(const std::vector<Line>& lines, std::string_view section,
+                                      size_t from = 0) {
+    section = trim(section);
+    size_t first = lines.size();
+    for (size_t i = from; i < lines.size(); ++i)
+        if (lines[i].kind == LineKind::Section && sameFileName(lines[i].name, section)) {
+            first = i;
+            break;
+        }
+    size_t last = first;
+    if (first < lines.size())
+        for (last = first + 1; last < lines.size() && lines[last].kind != LineKind::Section;)
+            ++last;
+    return {first, last};
+}
+
+std::optional<size_t> findKey(const std::vector<Line>& lines, std::pair<size_t, size_t> range,
+                              std::string_view key) {
+    key = trim(key);
+    for (size_t i = range.first + 1; i < range.second; ++i)
+        if (lines[i].kind == LineKind::Key && sameFileName(lines[i].name, key))
+            return i;
+    return std::nullopt;
+}
+
+// The file's bytes; a missing file reads as empty.
+Result<std::string> loadForEdit(const fs::path& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0 && errno == ENOENT)
+        return std::string();
+    return host::readWholeFile(file);
+}
+
+std::optional<std::string> readFileQuietly(const fs::path& file) {
+    Result<std::string> bytes = host::readWholeFile(file);
+    if (!bytes)
+        return std::nullopt;
+    return std::move(bytes).value();
+}
+
+// The value as GetPrivateProfileString finds it, quotes removed, or nothing.
+std::optional<std::string> lookup(const fs::path& file, std::string_view section,
+                                  std::string_view key) {
+    std::optional<std::string> text = readFileQuietly(file);
+    if (!text)
+        return std::nullopt;
+    std::vector<Line> lines = parse(*text);
+    auto range = findSection(lines, section);
+    if (range.first == lines.size())
+        return std::nullopt;
+    std::optional<size_t> at = findKey(lines, range, key);
+    if (!at)
+        return std::nullopt;
+    std::string_view value = lines[*at].value;
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        value = value.substr(1, value.size() - 2);
+    return std::string(value);
+}
+
+std::string capped(std::string_view text, std::size_t bufferSize) {
+    if (bufferSize == 0)
+        return {};
+    return std::string(text.substr(0, bufferSize - 1));
+}
+
+bool holdsLineBreak(std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+Status invalid(const fs::path& file, const std::string& what) {
+    return Error::of(WinError::InvalidParameter,
+                     "Cannot write " + what + " to '" + file.string() + "'.");
+}
+
+Status checkNames(const fs::path& file, std::string_view section, std::string_view key) {
+    std::string_view s = trim(section);
+    if (s.empty() || holdsLineBreak(s) || s.find(']') != std::string_view::npos)
+        return invalid(file, "the section name '" + std::string(section) + "'");
+    std::string_view k = trim(key);
+    if (k.empty() || holdsLineBreak(k) || k.find('=') != std::string_view::npos ||
+        k.front() == '[' || k.front() == ';')
+        return invalid(file, "the key name '" + std::string(key) + "'");
+    return {};
+}
+
+Status store(const fs::path& file, const std::string& bytes) {
+    return host::writeWholeFile(file, bytes);
+}
+
+std::string cut(std::string_view text, const std::vector<std::pair<size_t, size_t>>& gone) {
+    std::string out;
+    size_t pos = 0;
+    for (auto [from, to] : gone) {
+        out.append(text.substr(pos, from - pos));
+        pos = to;
+    }
+    out.append(text.substr(pos));
+    return out;
+}
+
+} // namespace
+
+std::string readProfileString(const fs::path& file, std::string_view section, std::string_view key,
+                              std::string_view defaultValue, std::size_t bufferSize) {
+    if (std::optional<std::string> value = lookup(file, section, key))
+        return capped(*value, bufferSize);
+    while (!defaultValue.empty() && isBlank(defaultValue.back()))
+        defaultValue.remove_suffix(1);
+    return capped(defaultValue, bufferSize);
+}
+
+std::vector<std::string> readProfileKeys(const fs::path& file, std::string_view section) {
+    std::vector<std::string> keys;
+    std::optional<std::string> text = readFileQuietly(file);
+    if (!text)
+        return keys;
+    std::vector<Line> lines = parse(*text);
+    auto range = findSection(lines, section);
+    for (size_t i = range.first + 1; i < range.second; ++i) {
+        if (lines[i].kind != LineKind::Key)
+            continue;
+        bool seen = false;
+        for (const std::string& k : keys)
+            seen = seen || sameFileName(k, lines[i].name);
+        if (!seen)
+            keys.emplace_back(lines[i].name);
+    }
+    return keys;
+}
+
+std::vector<std::string> readProfileSections(const fs::path& file) {
+    std::vector<std::string> sections;
+    std::optional<std::string> text = readFileQuietly(file);
+    if (!text)
+        return sections;
+    for (const Line& line : parse(*text)) {
+        if (line.kind != LineKind::Section)
+            continue;
+        bool seen = false;
+        for (const std::string& s : sections)
+            seen = seen || sameFileName(s, line.name);
+        if (!seen)
+            sections.emplace_back(line.name);
+    }
+    return sections;
+}
+
+int readProfileInt(const fs::path& file, std::string_view section, std::string_view key,
+                   int defaultValue) {
+    std::string value = readProfileString(file, section, key, "");
+    if (value.empty())
+        return defaultValue;
+    std::string_view s = value;
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
+        s.remove_prefix(1);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    unsigned base = 10;
+    if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        base = 16;
+        s.remove_prefix(2);
+    }
+    // Windows returns a UINT; overlong numbers wrap as they do there.
+    std::uint32_t result = 0;
+    for (char c : s) {
+        unsigned digit;
+        if (c >= '0' && c <= '9')
+            digit = static_cast<unsigned>(c - '0');
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        else
+            break;
+        result = result * base + digit;
+    }
+    if (negative)
+        result = 0u - result;
+    return static_cast<int>(result);
+}
+
+bool parseIntExact(std::string_view text, int& out) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        std::uint64_t value = 0;
+        for (char c : text.substr(2)) {
+            unsigned digit;
+            if (c >= '0' && c <= '9')
+                digit = static_cast<unsigned>(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                digit = static_cast<unsigned>(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F')
+                digit = static_cast<unsigned>(c - 'A' + 10);
+            else
+                return false;
+            value = value * 16 + digit;
+            if (value > 0xFFFFFFFFu)
+                return false;
+        }
+        // Hexadecimal spells the 32 bits, so 0xFFFFFFFF is -1.
+        out = static_cast<int>(static_cast<std::uint32_t>(value));
+        return true;
+    }
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return false;
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+        if (value > 2147483648LL)
+            return false;
+    }
+    if (negative)
+        value = -value;
+    if (value > 2147483647LL)
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+int readProfileIntExact(const fs::path& file, std::string_view section, std::string_view key,
+                        int defaultValue) {
+    int value = 0;
+    return parseIntExact(readProfileString(file, section, key, ""), value) ? value : defaultValue;
+}
+
+Status writeProfileString(const fs::path& file, std::string_view section, std::string_view key,
+                          std::string_view value) {
+    if (Status names = checkNames(file, section, key); !names)
+        return names;
+    if (holdsLineBreak(value))
+        return invalid(file, "a value holding a line break");
+    Result<std::string> loaded = loadForEdit(file);
+    if (!loaded)
+        return loaded.error();
+    const std::string& text = *loaded;
+    std::vector<Line> lines = parse(text);
+    auto range = findSection(lines, section);
+
+    std::string out;
+    if (range.first < lines.size()) {
+        if (std::optional<size_t> at = findKey(lines, range, key)) {
+            const Line& line = lines[*at];
+            std::string replaced = std::string(line.name) + "=" + std::string(value);
+            if (text.compare(line.begin, line.end - line.begin, replaced) == 0)
+                return {}; // nothing changes; leave the file alone
+            out = text.substr(0, line.begin) + replaced + text.substr(line.end);
+        } else {
+            size_t after = range.first;
+            for (size_t i = range.first + 1; i < range.second; ++i)
+                if (lines[i].kind == LineKind::Key)
+                    after = i;
+            const Line& line = lines[after];
+            std::string added = std::string(trim(key)) + "=" + std::string(value) + "\r\n";
+            if (line.next == line.end)
+                added = "\r\n" + added; // the last line had no line end
+            out = text.substr(0, line.next) + added + text.substr(line.next);
+        }
+    } else {
+        out = text;
+        if (!lines.empty()) {
+            const Line& last = lines.back();
+            if (last.next == last.end)
+                out += "\r\n";
+            if (last.end > last.begin &&
+                !trim(text.substr(last.begin, last.end - last.begin)).empty())
+                out += "\r\n";
+        }
+        out += "[" + std::string(trim(section)) + "]\r\n" + std::string(trim(key)) + "=" +
+               std::string(value) + "\r\n";
+    }
+    return store(file, out);
+}
+
+Status deleteProfileKey(const fs::path& file, std::string_view section, std::string_view key) {
+    if (Status names = checkNames(file, section, key); !names)
+        return names;
+    Result<std::string> loaded = loadForEdit(file);
+    if (!loaded)
+        return loaded.error();
+    const std::string& text = *loaded;
+    std::vector<Line> lines = parse(text);
+    auto range = findSection(lines, section);
+    // Every line of the key goes, or a second one would surface on the next read.
+    std::vector<std::pair<size_t, size_t>> gone;
+    for (size_t i = range.first + 1; range.first < lines.size() && i < range.second; ++i)
+        if (lines[i].kind == LineKind::Key && sameFileName(lines[i].name, trim(key)))
+            gone.emplace_back(lines[i].begin, lines[i].next);
+    if (gone.empty())
+        return {};
+    return store(file, cut(text, gone));
+}
+
+Status deleteProfileSection(const fs::path& file, std::string_view section) {
+    if (Status names = checkNames(file, section, "k"); !names)
+        return names;
+    Result<std::string> loaded = loadForEdit(file);
+    if (!loaded)
+        return loaded.error();
+    const std::string& text = *loaded;
+    std::vector<Line> lines = parse(text);
+    // Every section of the name goes, or a later one would take its place.
+    std::vector<std::pair<size_t, size_t>> gone;
+    for (auto range = findSection(lines, section); range.first < lines.size();
+         range = findSection(lines, section, range.second))
+        gone.emplace_back(lines[range.first].begin, lines[range.second - 1].next);
+    if (gone.empty())
+        return {};
+    return store(file, cut(text, gone));
+}
+
+// ---- Windows paths
+
+std::string readProfileString(const Machine& machine, std::string_view winFile,
+                              std::string_view section, std::string_view key,
+                              std::string_view defaultValue, std::size_t bufferSize) {
+    Result<fs::path> file = resolveWinPath(machine, winFile);
+    return readProfileString(file ? *file : fs::path(), section, key, defaultValue, bufferSize);
+}
+
+int readProfileInt(const Machine& machine, std::string_view winFile, std::string_view section,
+                   std::string_view key, int defaultValue) {
+    Result<fs::path> file = resolveWinPath(machine, winFile);
+    return file ? readProfileInt(*file, section, key, defaultValue) : defaultValue;
+}
+
+int readProfileIntExact(const Machine& machine, std::string_view winFile, std::string_view section,
+                        std::string_view key, int defaultValue) {
+    Result<fs::path> file = resolveWinPath(machine, winFile);
+    return file ? readProfileIntExact(*file, section, key, defaultValue) : defaultValue;
+}
+
+std::vector<std::string> readProfileKeys(const Machine& machine, std::string_view winFile,
+                                         std::string_view section) {
+    Result<fs::path> file = resolveWinPath(machine, winFile);
+    return file ? readProfileKeys(*file, section) : std::vector<std::string>{};
+}
+
+Status writeProfileString(const Machine& machine, std::string_view winFile,
+                          std::string_view section, std::string_view key, std::string_view value) {
+    Result<fs::path> file = resolveWinPath(machine, winFile);
+    if (!file)
+        return file.error();
+    return writeProfileString(*file, section, key, value);
+}
+
+Status deleteProfileKey(const Machine& machine, std::string_view winFile, std::string_view section,
+                        std::string_view key) {
+    Result<fs::path> file = resolveWinPath(machine, winFile);
+    if (!file)
+        return file.error();
+    return deleteProfileKey(*file, section, key);
+}
+
+Status deleteProfileSection(const Machine& machine, std::string_view winFile,
+                            std::string_view section) {
+    Result<fs::path> file = resolveWinPath(machine, winFile);
+    if (!file)
+        return file.error();
+    return deleteProfileSection(*file, section);
+}
+
+} // namespace velkan::platform
