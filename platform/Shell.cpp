@@ -151,7 +151,7 @@ Shell::Shell(Machine machine)
     : machine_(std::move(machine)), journal_(Journal::ofMachine(machine_)) {}
 
 int Shell::ShellExecute(std::string_view operation, std::string_view file,
-                        std::string_view /*parameters*/, std::string_view /*directory*/,
+                        std::string_view /*parameters*/, std::string_view directory,
                         int /*showCommand*/) const {
     std::string verb = lowered(operation);
     if (!verb.empty() && verb != "open" && verb != "explore")
@@ -159,19 +159,30 @@ int Shell::ShellExecute(std::string_view operation, std::string_view file,
     if (file.empty())
         return SE_ERR_FNF;
 
-    std::string target;
+    std::string target;           // what the opener gets
+    std::string journalled(file); // what the journal shows: the Windows side
     if (isAddress(file)) {
         target = std::string(file);
     } else if (hasOtherScheme(file)) {
         return SE_ERR_NOASSOC;
     } else {
-        Result<fs::path> host = resolveWinPath(machine_, file);
+        // A name without a drive is looked up in the working folder, if any.
+        std::string winPath(file);
+        bool rooted = winPath.size() >= 2 && winPath[1] == ':';
+        if (!rooted && !directory.empty()) {
+            std::string folder(directory);
+            if (folder.back() != '\\' && folder.back() != '/')
+                folder += '\\';
+            winPath = folder + winPath;
+        }
+        Result<fs::path> host = resolveWinPath(machine_, winPath);
         if (!host)
             return shellErrorOf(host.error().code);
         std::error_code ec;
         if (!fs::exists(*host, ec))
             return shellErrorOf(missingKind(*host));
         target = host->string();
+        journalled = winPath;
     }
 
     const char* configured = std::getenv("VELKAN_OPENER");
@@ -185,7 +196,7 @@ int Shell::ShellExecute(std::string_view operation, std::string_view file,
         return *exitCode == 2 ? SE_ERR_FNF : SE_ERR_NOASSOC;
     }
     // The document is open; a journal that cannot be written does not undo that.
-    (void)journal_.append("open " + std::string(file));
+    (void)journal_.append("open " + journalled);
     return SHELL_EXECUTE_OK;
 }
 

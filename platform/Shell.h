@@ -43,8 +43,10 @@ public:
     // "mailto:", "http:" or "https:" address) with the host's opener,
     // xdg-open, or the program named by the environment variable
     // VELKAN_OPENER. `operation` is empty (the default action), "open" or
-    // "explore". Returns SHELL_EXECUTE_OK (> 32) or an SE_ERR_ code; a
-    // successful open is journalled as "open <file>".
+    // "explore". A `file` without a drive is taken in the folder `directory`.
+    // `parameters` and `showCommand` only matter to programs, which the
+    // desktop does not run for the machine. Returns SHELL_EXECUTE_OK (> 32) or
+    // an SE_ERR_ code; a successful open is journalled as "open <file>".
     int ShellExecute(std::string_view operation, std::string_view file,
                      std::string_view parameters = {}, std::string_view directory = {},
                      int showCommand = SW_SHOWNORMAL) const;

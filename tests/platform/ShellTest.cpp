@@ -71,10 +71,13 @@ TEST_F(ShellTest, OpensMachineFilesAndFoldersAtTheirHostPaths) {
     ScopedEnv useOpener("VELKAN_OPENER", opener.string());
     EXPECT_GT(shell.ShellExecute("open", "C:\\Velkan\\Readme.txt"), 32);
     EXPECT_GT(shell.ShellExecute("", "c:\\velkan"), 32);
+    EXPECT_GT(shell.ShellExecute("open", "readme.txt", "", "C:\\VELKAN"), 32);
     EXPECT_EQ(opened(), (machineDir / "drive_c" / "VELKAN" / "README.TXT").string() + "\n" +
-                            (machineDir / "drive_c" / "VELKAN").string() + "\n");
+                            (machineDir / "drive_c" / "VELKAN").string() + "\n" +
+                            (machineDir / "drive_c" / "VELKAN" / "README.TXT").string() + "\n");
     EXPECT_EQ(events(shell),
-              (std::vector<std::string>{"open C:\\Velkan\\Readme.txt", "open c:\\velkan"}));
+              (std::vector<std::string>{"open C:\\Velkan\\Readme.txt", "open c:\\velkan",
+                                        "open C:\\VELKAN\\readme.txt"}));
 }
 
 TEST_F(ShellTest, AddressesGoToTheOpenerUntouched) {
