@@ -9,5 +9,9 @@ namespace velkan::machine {
 
 int runReg(const std::vector<std::string>& args);
 int runIni(const std::vector<std::string>& args);
+int runInstall(const std::vector<std::string>& args);
+int runCreate(const std::vector<std::string>& args);
+int runBoot(const std::vector<std::string>& args);
+int runShow(const std::vector<std::string>& args);
 
 } // namespace velkan::machine

@@ -1,0 +1,29 @@
+#include "platform/Machine.h"
+#include "tools/Commands.h"
+#include "tools/WindowsStart.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace velkan::machine {
+
+int runBoot(const std::vector<std::string>& args) {
+    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
+        std::fprintf(stderr, "usage: velkan-machine boot DIR\n");
+        return 2;
+    }
+    auto report = startWindows(platform::Machine(args[0]));
+    if (!report) {
+        std::fprintf(stderr, "velkan-machine boot: %s\n", report.error().message.c_str());
+        return 1;
+    }
+    for (const auto& line : report->renames)
+        std::printf("Rename: %s\n", line.c_str());
+    for (const auto& run : report->runs)
+        std::printf("Run:    %s (%s)\n", run.command.c_str(), run.note.c_str());
+    std::printf("Windows has started.\n");
+    return report->problems ? 1 : 0;
+}
+
+} // namespace velkan::machine

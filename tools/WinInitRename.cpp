@@ -1,0 +1,261 @@
+#include "tools/WinInitRename.h"
+
+#include "platform/Files.h"
+#include "platform/WinPath.h"
+
+#include <system_error>
+
+namespace velkan::machine {
+
+namespace fs = std::filesystem;
+using platform::Error;
+using platform::Machine;
+using platform::Result;
+using platform::WinError;
+
+namespace {
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+// The file operations a run of [Rename] lines needs, done for real or
+// recorded in a view.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual bool isFile(const fs::path& p) = 0;
+    virtual std::error_code remove(const fs::path& p) = 0;
+    virtual std::error_code move(const fs::path& from, const fs::path& to) = 0;
+};
+
+class RealFiles : public FileSystem {
+public:
+    bool isFile(const fs::path& p) override {
+        std::error_code ec;
+        return fs::is_regular_file(p, ec);
+    }
+    std::error_code remove(const fs::path& p) override {
+        std::error_code ec;
+        fs::remove(p, ec);
+        return ec;
+    }
+    std::error_code move(const fs::path& from, const fs::path& to) override {
+        // The rename replaces the old file in one step, so the shell file is
+        // never missing, not even for a moment.
+        std::error_code ec;
+        fs::rename(from, to, ec);
+        return ec;
+    }
+};
+
+class ViewFiles : public FileSystem {
+public:
+    explicit ViewFiles(RenameView& view) : view_(view) {}
+    bool isFile(const fs::path& p) override { return view_.contentOfHost(p).has_value(); }
+    std::error_code remove(const fs::path& p) override {
+        view_.markDeleted(p);
+        return {};
+    }
+    std::error_code move(const fs::path& from, const fs::path& to) override {
+        view_.markMoved(from, to);
+        return {};
+    }
+
+private:
+    RenameView& view_;
+};
+
+RenameOutcome perform(const Machine& machine, const RenameLine& line, FileSystem& files) {
+    RenameOutcome out;
+    out.line = line;
+    auto source = platform::resolveWinPath(machine, line.source);
+    if (!source) {
+        out.kind = RenameOutcome::Failed;
+        out.detail = source.error().message;
+        return out;
+    }
+    if (line.deletes()) {
+        if (!files.isFile(*source)) {
+            out.kind = RenameOutcome::NothingToDelete;
+            return out;
+        }
+        if (auto ec = files.remove(*source)) {
+            out.kind = RenameOutcome::Failed;
+            out.detail = ec.message();
+            return out;
+        }
+        out.kind = RenameOutcome::Deleted;
+        return out;
+    }
+    auto target = platform::resolveWinPath(machine, line.target);
+    if (!target) {
+        out.kind = RenameOutcome::Failed;
+        out.detail = target.error().message;
+        return out;
+    }
+    if (!files.isFile(*source)) {
+        out.kind = RenameOutcome::SkippedMissing;
+        return out;
+    }
+    if (auto ec = files.move(*source, *target)) {
+        out.kind = RenameOutcome::Failed;
+        out.detail = ec.message();
+        return out;
+    }
+    out.kind = RenameOutcome::Replaced;
+    return out;
+}
+
+struct WinInit {
+    fs::path host;
+    std::string text;
+};
+
+Result<std::optional<WinInit>> readWinInit(const Machine& machine, std::string_view windowsFolder) {
+    auto host = platform::resolveWinPath(machine, std::string(windowsFolder) + "\\WinInit.ini");
+    if (!host)
+        return host.error();
+    std::error_code ec;
+    if (!fs::is_regular_file(*host, ec))
+        return std::optional<WinInit>();
+    auto text = platform::host::readWholeFile(*host);
+    if (!text)
+        return text.error();
+    return std::optional<WinInit>(WinInit{*host, *text});
+}
+
+} // namespace
+
+bool RenameLine::deletes() const {
+    return target.size() == 3 && (target[0] | 0x20) == 'n' && (target[1] | 0x20) == 'u' &&
+           (target[2] | 0x20) == 'l';
+}
+
+std::string RenameOutcome::describe() const {
+    switch (kind) {
+    case Replaced:
+        return line.target + " replaced by " + line.source;
+    case Deleted:
+        return line.source + " deleted";
+    case NothingToDelete:
+        return line.source + " was already gone";
+    case SkippedMissing:
+        return "skipped line " + std::to_string(line.lineNumber) + ": " + line.source +
+               " is missing, " + line.target + " kept";
+    case Failed:
+        return "line " + std::to_string(line.lineNumber) + " (" + line.target + "=" + line.source +
+               ") failed: " + detail;
+    }
+    return {};
+}
+
+std::vector<RenameLine> parseRenameSection(std::string_view text) {
+    std::vector<RenameLine> lines;
+    bool inRename = false;
+    int number = 0;
+    while (!text.empty()) {
+        auto end = text.find_first_of("\r\n");
+        std::string_view raw = text.substr(0, end);
+        if (end == std::string_view::npos)
+            text = {};
+        else
+            text.remove_prefix(end + (text.substr(end, 2) == "\r\n" ? 2 : 1));
+        ++number;
+        std::string_view line = trim(raw);
+        if (line.empty() || line.front() == ';')
+            continue;
+        if (line.front() == '[') {
+            auto close = line.find(']');
+            std::string_view name = trim(line.substr(
+                1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+            inRename = platform::sameFileName(name, "Rename");
+            continue;
+        }
+        auto eq = line.find('=');
+        if (!inRename || eq == std::string_view::npos)
+            continue;
+        RenameLine entry{std::string(trim(line.substr(0, eq))),
+                         std::string(trim(line.substr(eq + 1))), number};
+        if (!entry.target.empty() && !entry.source.empty())
+            lines.push_back(std::move(entry));
+    }
+    return lines;
+}
+
+std::optional<fs::path> RenameView::contentOf(std::string_view winPath) const {
+    auto host = platform::resolveWinPath(machine_, winPath);
+    if (!host)
+        return std::nullopt;
+    return contentOfHost(*host);
+}
+
+std::optional<fs::path> RenameView::contentOfHost(const fs::path& host) const {
+    if (auto it = changed_.find(host); it != changed_.end())
+        return it->second;
+    std::error_code ec;
+    return fs::is_regular_file(host, ec) ? std::optional<fs::path>(host) : std::nullopt;
+}
+
+void RenameView::markDeleted(const fs::path& host) {
+    changed_[host] = std::nullopt;
+}
+
+void RenameView::markMoved(const fs::path& from, const fs::path& to) {
+    auto content = contentOfHost(from);
+    changed_[to] = content;
+    changed_[from] = std::nullopt;
+}
+
+Result<RenameReport> performRenames(const Machine& machine, std::string_view windowsFolder) {
+    auto winInit = readWinInit(machine, windowsFolder);
+    if (!winInit)
+        return winInit.error();
+    RenameReport report;
+    if (!*winInit)
+        return report;
+    report.hadWinInit = true;
+    RealFiles files;
+    for (const RenameLine& line : parseRenameSection((*winInit)->text))
+        report.outcomes.push_back(perform(machine, line, files));
+
+    // WinInit.ini becomes WinInit.bak, keeping the spelling of its name.
+    const fs::path& ini = (*winInit)->host;
+    std::string name = ini.filename().string();
+    const bool upper = name.size() >= 3 && name.substr(name.size() - 3) == "INI";
+    name = name.substr(0, name.size() - 3) + (upper ? "BAK" : "bak");
+    const fs::path bak = ini.parent_path() / name;
+    std::error_code ec;
+    if (auto old = platform::resolveWinPath(machine, std::string(windowsFolder) + "\\WinInit.bak");
+        old && *old != bak)
+        fs::remove(*old, ec);
+    fs::rename(ini, bak, ec);
+    if (ec)
+        return platform::errorFromErrno(ec.value(), ini.string());
+    return report;
+}
+
+Result<RenameView> previewRenames(const Machine& machine, std::string_view windowsFolder,
+                                  RenameReport* report) {
+    RenameView view(machine);
+    auto winInit = readWinInit(machine, windowsFolder);
+    if (!winInit)
+        return winInit.error();
+    if (!*winInit)
+        return view;
+    ViewFiles files(view);
+    for (const RenameLine& line : parseRenameSection((*winInit)->text)) {
+        RenameOutcome outcome = perform(machine, line, files);
+        if (report)
+            report->outcomes.push_back(std::move(outcome));
+    }
+    if (report)
+        report->hadWinInit = true;
+    return view;
+}
+
+} // namespace velkan::machine
