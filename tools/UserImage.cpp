@@ -44,19 +44,30 @@ std::string makeUserImage(int position) {
                   bytes.begin() + place.iconBaseOffset + build.iconShift);
     }
 
+    // Where another build's 10x10 test would read 40 by chance, the byte is
+    // changed. Only an icon header of this layout cannot change; the table puts
+    // some of them on another row's test position (French 14x14 on German
+    // 10x10), which matters only for a "PE" row's "US" twin, and there it
+    // never happens.
     std::set<std::int32_t> otherShifts;
     for (const auto& other : kBuilds)
         if (other.iconShift != build.iconShift)
             otherShifts.insert(other.iconShift);
+    const int twin = position > 0 && variantSwitch(position - 1) == position ? position - 1 : -1;
     for (std::int32_t shift : otherShifts) {
         const std::int64_t at = std::int64_t(*iconBaseOffset(kTestIconSize)) + shift;
         if (readLe32(bytes, at) != kBitmapInfoHeaderSize)
             continue;
+        bool inHeader = false;
         for (const auto& place : kStartIconPlaces) {
             const std::int64_t header = place.iconBaseOffset + build.iconShift;
-            if (at + 4 > header && at < header + 40)
+            inHeader = inHeader || (at + 4 > header && at < header + 40);
+        }
+        if (inHeader) {
+            if (twin >= 0 && kBuilds[twin].iconShift == shift)
                 throw std::logic_error("an icon header of build " + std::to_string(position) +
-                                       " reads as another build's");
+                                       " lies on its twin's test position");
+            continue;
         }
         // 28 00 00 00 in the colour rows: the pixel takes its neighbour's colour.
         unsigned char& first = reinterpret_cast<unsigned char&>(bytes[at]);

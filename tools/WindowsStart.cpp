@@ -70,6 +70,32 @@ int runHostProgram(const fs::path& program, const std::vector<std::string>& args
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// Whether the command starts the Velkrun.exe of the program folder, quoted or
+// not (Windows finds "C:\Program Files\..." unquoted too), and its arguments.
+bool namesVelkrun(std::string_view command, const std::string& programFolder,
+                  std::vector<std::string>& args) {
+    if (programFolder.empty())
+        return false;
+    while (!command.empty() && command.front() == ' ')
+        command.remove_prefix(1);
+    const bool quoted = !command.empty() && command.front() == '"';
+    if (quoted)
+        command.remove_prefix(1);
+    const std::string program = programFolder + "Velkrun.exe";
+    if (!startsWithIgnoringCase(command, program))
+        return false;
+    command.remove_prefix(program.size());
+    if (quoted) {
+        if (command.empty() || command.front() != '"')
+            return false;
+        command.remove_prefix(1);
+    }
+    if (!command.empty() && command.front() != ' ' && command.front() != '\t')
+        return false;
+    args = splitCommandLine(std::string(command));
+    return true;
+}
+
 } // namespace
 
 std::vector<std::string> splitCommandLine(const std::string& command) {
@@ -157,20 +183,15 @@ platform::Result<StartReport> startWindows(const Machine& machine) {
             run.root = platform::rootKeyName(root);
             run.name = value.name;
             run.command = value.value.asString();
-            std::vector<std::string> parts = splitCommandLine(run.command);
-            run.velkrun =
-                !parts.empty() && !programFolder.empty() &&
-                startsWithIgnoringCase(parts[0], programFolder) &&
-                platform::sameFileName(parts[0].substr(programFolder.size()), "Velkrun.exe");
+            std::vector<std::string> args;
+            run.velkrun = namesVelkrun(run.command, programFolder, args);
             if (run.velkrun) {
                 const fs::path velkrun = findVelkrun();
                 if (velkrun.empty()) {
                     run.note = "velkrun was not found on this computer";
                     report.problems = true;
                 } else {
-                    run.exitCode = runHostProgram(
-                        velkrun, std::vector<std::string>(parts.begin() + 1, parts.end()),
-                        machine.root());
+                    run.exitCode = runHostProgram(velkrun, args, machine.root());
                     run.note = run.exitCode < 0
                                    ? "velkrun could not be started"
                                    : "velkrun ended with " + std::to_string(run.exitCode);
