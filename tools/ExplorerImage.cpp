@@ -57,6 +57,10 @@ void putTextField(std::string& bytes, std::size_t offset, int length, std::u16st
 }
 
 std::string makeExplorerImage(int position) {
+    return makeExplorerImage(position, drawStartMenuLogo());
+}
+
+std::string makeExplorerImage(int position, const Canvas& logo) {
     const ShellBuild& build = kBuilds.at(position);
     const BuildTexts& texts = buildTexts(position);
 
@@ -73,7 +77,7 @@ std::string makeExplorerImage(int position) {
     }
     putLe16(bytes, build.caption(Entry::Programs).offset - 2, 1);
 
-    const std::vector<std::uint8_t> dib = encodeDib16(drawStartMenuLogo(), Dither::Ordered);
+    const std::vector<std::uint8_t> dib = encodeDib16(logo, Dither::Ordered);
     std::copy(dib.begin(), dib.end(), bytes.begin() + build.logoOffset + kLogoHeaderSize);
 
     // No other row may read as this file's build.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/Canvas.h"
+
 #include <cstddef>
 #include <string>
 
@@ -21,6 +23,8 @@ std::size_t explorerFileSize(int position);
 // where another row's test word would read 40 in the filler, the palette or
 // the logo pixels, one byte is changed.
 std::string makeExplorerImage(int position);
+// The same with another 21x130 logo picture.
+std::string makeExplorerImage(int position, const Canvas& logo);
 
 // Writes a text field as the shell holds it: the text's code units, then NUL
 // units up to the field length (the text is cut at it).

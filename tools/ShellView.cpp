@@ -124,6 +124,13 @@ Result<ShellView> viewShell(const Machine& machine, ShellMoment moment) {
     };
     auto explorerHost = current(view.explorerFile);
     auto userHost = current(view.userFile);
+    auto live = [&](const std::string& winPath) {
+        return platform::resolveWinPath(machine, winPath);
+    };
+    if (auto now = live(view.explorerFile); now && explorerHost)
+        view.explorerPending = *now != *explorerHost;
+    if (auto now = live(view.userFile); now && userHost)
+        view.userPending = *now != *userHost;
     auto winName = [&](const std::optional<fs::path>& host, std::string& name) {
         if (host)
             if (auto w = platform::toWinPath(machine, *host))
@@ -203,8 +210,9 @@ std::string formatShellView(const ShellView& view) {
         out += buf + value + "\n";
     };
     line("Windows folder:", view.windowsFolder);
-    line("Shell file:", view.explorerFile);
-    line("User file:", view.userFile);
+    const char* pending = " (after the pending swap)";
+    line("Shell file:", view.explorerFile + (view.explorerPending ? pending : ""));
+    line("User file:", view.userFile + (view.userPending ? pending : ""));
     if (!view.build) {
         line("Build:", "not recognised");
     } else {
@@ -266,6 +274,8 @@ std::string formatShellViewJson(const ShellView& view) {
     field("windowsFolder", jsonString(view.windowsFolder));
     field("explorerFile", jsonString(view.explorerFile));
     field("userFile", jsonString(view.userFile));
+    field("explorerPending", view.explorerPending ? "true" : "false");
+    field("userPending", view.userPending ? "true" : "false");
     if (view.build) {
         const ShellBuild& build = kBuilds[*view.build];
         field("build", "{\"position\": " + std::to_string(build.position) +

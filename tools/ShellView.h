@@ -42,6 +42,8 @@ struct ShellView {
     std::string windowsFolder;
     std::string explorerFile; // Windows path of the file the texts come from
     std::string userFile;
+    bool explorerPending = false; // the file comes from a pending [Rename] line
+    bool userPending = false;
     std::optional<int> build;      // detected row
     std::optional<int> userLayout; // row whose icon places User.exe has
     std::u16string startText;

@@ -179,6 +179,9 @@ TEST_F(MachineCommand, BootSwapsRenamedFilesAndShowSeesThemBeforeAndAfter) {
     EXPECT_NE(show({"--json"}).find("\"startText\": \"Hello\""), std::string::npos);
     EXPECT_NE(show({"--json", "--now"}).find("\"startText\": \"Start\""), std::string::npos);
     EXPECT_TRUE(fs::exists(windows() / "Explorer.new")); // show changed nothing
+    EXPECT_NE(show().find("Shell file:       C:\\WINDOWS\\Explorer.new (after the pending swap)"),
+              std::string::npos)
+        << show();
 
     ProcessResult booted = machineTool({"boot", dir.string()});
     ASSERT_EQ(booted.exitCode, 0) << booted.out << booted.err;

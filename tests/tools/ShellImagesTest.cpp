@@ -136,3 +136,17 @@ TEST(ShellImages, PeUserExeFailsTheUsTestSoTheVariantSwitchHappens) {
     // A build without a twin whose User.exe does not match stays unmatched.
     EXPECT_EQ(userLayoutFor(makeUserImage(0), 23), std::nullopt);
 }
+
+TEST(ShellImages, LogoPixelsThatReadAsAnEarlierRowsHeaderAreChanged) {
+    // Chech's test word lies in the pixel rows of Danish's logo, 920 bytes in:
+    // bottom-up row 76 (picture row 53), byte 8 (pixels 16 and 17). A green
+    // and a grey pixel followed by black make that word 28 00 00 00.
+    Canvas logo(21, 130, vga::Black);
+    logo.set(16, 53, vga::Green);
+    logo.set(17, 53, vga::Gray);
+    const std::string exe = makeExplorerImage(18, logo);
+    const std::int64_t at = kBuilds[17].logoOffset - 104;
+    ASSERT_EQ(at - kBuilds[18].logoOffset, 920);
+    EXPECT_EQ(static_cast<unsigned char>(exe[at]), 0x22); // grey became green
+    EXPECT_EQ(detectBuild(exe), 18);
+}
