@@ -115,8 +115,12 @@ Error badName(std::string_view name) {
                      "registry name \"" + std::string(name) + "\" holds a line break or NUL");
 }
 
-// Opens or creates `relative` below the key at `base`, recording the stored
-// case of each component in the returned path.
+Error keyDeleted(const std::string& key) {
+    return Error::of(WinError::KeyDeleted, key + ": the key has been deleted");
+}
+
+// The path of `relative` below the key at `base`, in the case the keys were
+// stored with.
 Result<std::vector<std::string>> resolve(const RegTree& tree, RootKey root,
                                          std::vector<std::string> base,
                                          const std::vector<std::string>& relative,
@@ -133,12 +137,13 @@ Result<std::vector<std::string>> resolve(const RegTree& tree, RootKey root,
     return base;
 }
 
+// Like resolve(), creating the keys that are missing.
 Result<std::vector<std::string>> create(RegTree& tree, RootKey root, std::vector<std::string> base,
-                                        const std::vector<std::string>& relative, bool& changed) {
+                                        const std::vector<std::string>& relative,
+                                        const std::string& baseName, bool& changed) {
     RegNode* node = findNode(tree, root, base);
     if (!node)
-        return Error::of(WinError::KeyDeleted,
-                         joinPath(rootKeyName(root), base, 0) + ": the key has been deleted");
+        return keyDeleted(baseName);
     for (const std::string& part : relative) {
         if (!detail::writableKeyName(part))
             return badName(part);
@@ -165,10 +170,6 @@ std::string RegKey::name() const {
 }
 
 namespace {
-
-Error keyDeleted(const std::string& key) {
-    return Error::of(WinError::KeyDeleted, key + ": the key has been deleted");
-}
 
 // Runs `f` on the key's node, read-only. R is the Result type `f` returns.
 template <class R, class F>
@@ -334,13 +335,12 @@ Result<RegKey> RegKey::createKey(std::string_view path, bool* created) const {
     if (!store_)
         return invalidHandle();
     std::vector<std::string> relative = detail::keyPathBelowStoredRoot(RootKey::LocalMachine, path);
+    std::string self = name();
     bool changed = false;
     Result<std::vector<std::string>> full =
         store_->write([&](RegTree& tree, bool& dirty) -> Result<std::vector<std::string>> {
             Result<std::vector<std::string>> made =
-                create(tree, shownRoot_, path_, relative, dirty);
-            if (!made && made.error().code == WinError::KeyDeleted)
-                return keyDeleted(name());
+                create(tree, shownRoot_, path_, relative, self, dirty);
             changed = dirty;
             return made;
         });

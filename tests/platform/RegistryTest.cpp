@@ -47,6 +47,11 @@ TEST_F(RegistryTest, OpenFailsWhereCreateMakesTheKey) {
     EXPECT_EQ(deeper->name(), "HKEY_CURRENT_USER\\Software\\Velkan\\a\\Deeper");
     EXPECT_EQ(opened->openKey("C").error().code, WinError::FileNotFound);
     EXPECT_TRUE(reg.openKey(RootKey::CurrentUser, ""));
+
+    // Letters of the Western code page fold too, as on a Western Windows 95.
+    ASSERT_TRUE(reg.createKey(RootKey::CurrentUser, "Caf\xe9 \x9a"));
+    EXPECT_TRUE(reg.openKey(RootKey::CurrentUser, "CAF\xc9 \x8a"));
+    EXPECT_FALSE(reg.openKey(RootKey::CurrentUser, "CAFE \x8a"));
 }
 
 TEST_F(RegistryTest, ValuesKeepTheirTypeAndBytes) {
