@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 #include "tools/Commands.h"
 
+#include <cctype>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -17,8 +18,8 @@ namespace {
 
 namespace platform = velkan::platform;
 using platform::RegKey;
-using platform::Result;
 using platform::RegValue;
+using platform::Result;
 
 const char kUsage[] =
     "usage: velkan-machine reg query KEY [/v NAME | /ve] [/s]\n"
@@ -349,8 +350,8 @@ int add(const platform::Registry& reg, const Options& o) {
 
 int remove(const platform::Registry& reg, const Options& o) {
     if (!o.valueName && !o.allValues) {
-        if (!reg.openKey(o.root, o.path))
-            return failed(reg.openKey(o.root, o.path).error());
+        if (Result<RegKey> key = reg.openKey(o.root, o.path); !key)
+            return failed(key.error());
         if (!o.force && !confirm("Permanently delete the registry key " + keyName(o)))
             return 1;
         if (platform::Status gone = reg.deleteKey(o.root, o.path); !gone)
@@ -372,8 +373,8 @@ int remove(const platform::Registry& reg, const Options& o) {
                 return failed(gone.error());
         return done();
     }
-    if (!key->query(*o.valueName))
-        return failed(key->query(*o.valueName).error());
+    if (Result<RegValue> old = key->query(*o.valueName); !old)
+        return failed(old.error());
     if (!o.force && !confirm("Delete the registry value " +
                              (o.valueName->empty() ? std::string("(Default)") : *o.valueName)))
         return 1;
