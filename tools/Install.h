@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <filesystem>
 #include <string>
-
-#include "platform/Result.h"
 
 namespace velkan::machine {
 

@@ -11,6 +11,9 @@ struct ShellLinkTarget {
     std::string workingDirectory; // e.g. C:\Program Files\Velkan
     std::string description;      // optional comment
     std::uint32_t fileSize = 0;
+    std::uint64_t fileTime = 0; // FILETIME of the target (creation, access and write)
+    std::uint32_t volumeSerial = 0x1A2B3C4D;
+    std::string volumeLabel; // of drive C:
 };
 
 // A Windows shell link (.lnk): the 0x4C-byte header with the LinkCLSID, a

@@ -1,4 +1,4 @@
-#include "IconReader.h"
+#include "tests/tools/IconReader.h"
 
 #include <cstdio>
 #include <png.h>
@@ -77,6 +77,39 @@ std::optional<DecodedIcon> decodeIconImage(const std::string& bytes, std::string
         }
     }
     return icon;
+}
+
+std::optional<DecodedIcon> decodeBmp4(const std::string& file, std::string& error) {
+    Reader r{file};
+    if (!r.ok(0, 54 + 64) || file[0] != 'B' || file[1] != 'M') {
+        error = "no BMP header";
+        return std::nullopt;
+    }
+    DecodedIcon bmp;
+    const std::uint32_t dataAt = r.u32(10);
+    bmp.width = static_cast<int>(r.u32(18));
+    const auto height = static_cast<std::int32_t>(r.u32(22));
+    bmp.bitCount = static_cast<int>(r.u16(28));
+    if (r.u32(14) != 40 || bmp.bitCount != 4 || r.u32(30) != 0 || bmp.width <= 0 || height <= 0) {
+        error = "not an uncompressed 4-bit bitmap";
+        return std::nullopt;
+    }
+    bmp.height = height;
+    const std::size_t rowBytes = (bmp.width * 4 + 31) / 32 * 4;
+    if (!r.ok(dataAt, rowBytes * bmp.height)) {
+        error = "pixel rows beyond the end of the file";
+        return std::nullopt;
+    }
+    bmp.argb.resize(static_cast<std::size_t>(bmp.width) * bmp.height);
+    for (int y = 0; y < bmp.height; ++y)
+        for (int x = 0; x < bmp.width; ++x) {
+            const std::size_t at = dataAt + (bmp.height - 1 - y) * rowBytes + x / 2;
+            const std::uint32_t index = (r.u8(at) >> (x % 2 ? 0 : 4)) & 0xF;
+            const std::size_t p = 54 + 4 * index;
+            bmp.argb[static_cast<std::size_t>(y) * bmp.width + x] =
+                0xFF000000u | r.u8(p + 2) << 16 | r.u8(p + 1) << 8 | r.u8(p);
+        }
+    return bmp;
 }
 
 std::optional<PeIcons> readPeIcons(const std::string& file, std::string& error) {

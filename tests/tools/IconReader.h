@@ -20,6 +20,10 @@ struct DecodedIcon {
 // error names what is wrong.
 std::optional<DecodedIcon> decodeIconImage(const std::string& bytes, std::string& error);
 
+// Decodes an uncompressed 4-bit .bmp file (file header, info header, palette,
+// rows); alpha is always opaque.
+std::optional<DecodedIcon> decodeBmp4(const std::string& file, std::string& error);
+
 struct GroupEntry {
     int width, height, colourCount, planes, bitCount;
     std::uint32_t bytesInRes;

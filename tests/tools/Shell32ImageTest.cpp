@@ -1,6 +1,6 @@
 #include "tools/Shell32Image.h"
 
-#include "IconReader.h"
+#include "tests/tools/IconReader.h"
 #include "tools/Canvas.h"
 
 #include <cstdlib>
