@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "platform/Controls.h"
 
 namespace velkan::app {
@@ -17,6 +19,9 @@ public:
     // Show and paint at once: the window must be seen before the work starts.
     void showNow();
     bool shownNow() const { return shown_; }
+
+    // The window on the screen, when there is one.
+    std::shared_ptr<void> view;
 
 private:
     bool shown_ = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,8 @@
 
 namespace velkan::app {
 
+class TAutoTheme;
+
 // Everything a run of the customiser works on and talks to: the machine, its
 // registry, the user, the clock and the shell, and the command line. Tests
 // hand in a temporary machine, scripted questions and a manual clock.
@@ -21,6 +25,9 @@ struct Environment {
     platform::Clock& clock;
     platform::Shell shell;
     std::vector<std::string> arguments; // after the program name
+    // Puts a view on a "Processing..." window when there is a display; the
+    // view lives as long as the returned handle.
+    std::function<std::shared_ptr<void>(TAutoTheme&)> showProgressWindow;
 
     Environment(platform::Machine m, platform::UserQuestions& q, platform::Clock& c,
                 std::vector<std::string> args = {})

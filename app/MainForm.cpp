@@ -175,6 +175,8 @@ void TMainForm::FormCreate() {
         setWindowState(platform::WindowState::Minimized);
         AutoTheme = std::make_unique<TAutoTheme>();
         AutoTheme->showNow();
+        if (env.showProgressWindow)
+            AutoTheme->view = env.showProgressWindow(*AutoTheme);
     }
 
     // 2.-3. The Start button's stock picture, and which icon size Windows uses.

@@ -45,6 +45,8 @@ void TMainForm::rebuildIconsBump() {
         progress = std::make_unique<TAutoTheme>();
         progress->L1.setCaption("Please wait while icons are updating");
         progress->showNow();
+        if (env.showProgressWindow)
+            progress->view = env.showProgressWindow(*progress);
         progress->AutoThemePB.setPosition(50);
     }
     bumpShellIconSize();

@@ -1,0 +1,103 @@
+#include "app/ui/Dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPointer>
+
+#include "app/RebootForm.h"
+#include "app/RestoreForm.h"
+#include "app/WarnForm.h"
+#include "platform/ui/ControlBinding.h"
+#include "ui_ProgressWindow.h"
+#include "ui_RebootDialog.h"
+#include "ui_RestoreDialog.h"
+#include "ui_WarnDialog.h"
+
+namespace velkan::app::ui {
+
+using namespace platform::ui;
+
+namespace {
+
+// Shows a dialog view of a form model until a handler gives the model a
+// modal result; the close box ends it with Cancel and no handler.
+int runModal(QDialog& dialog, platform::Form& model) {
+    dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint);
+    dialog.setFixedSize(dialog.size());
+    model.setModalResult(0);
+    QPointer<QDialog> view(&dialog);
+    addUpdateHook(model, [view, &model] {
+        if (view && model.modalResult() != 0 && view->isVisible())
+            view->done(model.modalResult());
+    });
+    int result = dialog.exec();
+    if (model.modalResult() != 0)
+        return model.modalResult();
+    return result == QDialog::Accepted ? platform::IDOK : platform::IDCANCEL;
+}
+
+int showRestore(platform::ModalWindow& window, QWidget* parent) {
+    auto& model = dynamic_cast<TRestoreFm&>(window);
+    QDialog dialog(parent);
+    Ui::RestoreFm ui;
+    ui.setupUi(&dialog);
+    dialog.setWindowTitle(QString::fromLatin1(model.Form::caption().c_str()));
+    bindLabel(ui.RestoreLb, model.RestoreLb);
+    bindCheckBox(ui.CB1, model.CB1);
+    bindCheckBox(ui.CB2, model.CB2);
+    bindCheckBox(ui.CB3, model.CB3);
+    bindCheckBox(ui.CB4, model.CB4);
+    bindButton(ui.OKBn, model.OKBn);
+    bindButton(ui.CancelBn, model.CancelBn);
+    return runModal(dialog, model);
+}
+
+int showReboot(platform::ModalWindow& window, QWidget* parent) {
+    auto& model = dynamic_cast<TRebootForm&>(window);
+    QDialog dialog(parent);
+    Ui::RebootForm ui;
+    ui.setupUi(&dialog);
+    dialog.setWindowTitle(QString::fromLatin1(model.Form::caption().c_str()));
+    bindLabel(ui.RebootLabel, model.RebootLabel);
+    bindButton(ui.RebootBn, model.RebootBn);
+    bindButton(ui.DontrebootBn, model.DontrebootBn);
+    return runModal(dialog, model);
+}
+
+int showWarn(platform::ModalWindow& window, QWidget* parent) {
+    auto& model = dynamic_cast<TWarnForm&>(window);
+    QDialog dialog(parent);
+    Ui::WarnForm ui;
+    ui.setupUi(&dialog);
+    dialog.setWindowTitle(QString::fromLatin1(model.Form::caption().c_str()));
+    bindLabel(ui.L1, model.L1);
+    bindCheckBox(ui.DontFutCB, model.DontFutCB);
+    bindButton(ui.CloseBn, model.CloseBn);
+    // Closed by its close box it counts as OK: the rebuild goes on anyway.
+    return runModal(dialog, model);
+}
+
+} // namespace
+
+void registerWindowViews(platform::ui::QtQuestions& questions, Environment& env) {
+    questions.registerModalView("TRestoreFm", showRestore);
+    questions.registerModalView("TRebootForm", showReboot);
+    questions.registerModalView("TWarnForm", showWarn);
+    env.showProgressWindow = [](TAutoTheme& model) -> std::shared_ptr<void> {
+        auto* dialog = new QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+                                                Qt::WindowTitleHint);
+        auto ui = std::make_shared<Ui::AutoTheme>();
+        ui->setupUi(dialog);
+        dialog->setFixedSize(dialog->size());
+        dialog->setWindowTitle(QString::fromLatin1(model.caption().c_str()));
+        bindLabel(ui->L1, model.L1);
+        bindProgressBar(ui->AutoThemePB, model.AutoThemePB);
+        dialog->show();
+        dialog->repaint();
+        QApplication::processEvents();
+        return std::shared_ptr<void>(dialog, [ui](void* d) { delete static_cast<QDialog*>(d); });
+    };
+}
+
+} // namespace velkan::app::ui

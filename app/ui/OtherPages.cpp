@@ -1,0 +1,75 @@
+#include "app/ui/Pages.h"
+#include "app/ui/Pictures.h"
+#include "ui_AboutPage.h"
+#include "ui_OtherPage.h"
+#include "ui_ThemePage.h"
+
+namespace velkan::app::ui {
+
+using namespace platform::ui;
+
+ThemePage::ThemePage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui::TabSheet3) {
+    ui_->setupUi(this);
+    bindImage(ui_->Img10, f.Img10, renderPicture);
+    bindImage(ui_->Img12, f.Img12, renderPicture);
+    bindImage(ui_->Img14, f.Img14, renderPicture);
+    bindImage(ui_->Img16, f.Img16, renderPicture);
+    bindImage(ui_->Img22, f.Img22, renderPicture);
+    bindImage(ui_->Img32, f.Img32, renderPicture);
+    for (QFrame* bevel : {ui_->Bev1, ui_->Bev2, ui_->Bev3, ui_->Bev4, ui_->Bev5, ui_->Bev6})
+        bevel->setFrameShadow(f.bevelsLowered ? QFrame::Sunken : QFrame::Raised);
+    // The mark's frame is placed by the start-up; keep it above the images.
+    bindGeometry(ui_->MetrcBv, f.MetrcBv);
+    ui_->MetrcBv->raise();
+    bindImage(ui_->ImgLg, f.ImgLg, renderPicture);
+    bindButton(ui_->TranspSB, f.TranspSB);
+    bindButton(ui_->ThemeBn, f.ThemeBn);
+}
+
+ThemePage::~ThemePage() = default;
+
+OtherPage::OtherPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui::TabSheet4) {
+    ui_->setupUi(this);
+    bindGroupBox(ui_->StartUpGB, f.StartUpGB);
+    bindCheckBox(ui_->AutoCB, f.AutoCB);
+    bindLabel(ui_->L13, f.L13);
+    bindGroupBox(ui_->ColGB, f.ColGB);
+    bindLabel(ui_->L15, f.L15);
+    bindCheckBox(ui_->ColorsCB, f.ColorsCB);
+    bindLabel(ui_->L16, f.L16);
+    bindGroupBox(ui_->RebGB, f.RebGB);
+    bindLabel(ui_->L17, f.L17);
+    bindButton(ui_->RebBn, f.RebBn);
+    bindLabel(ui_->L18, f.L18);
+    bindEdit(ui_->IconSzEd, f.IconSzEd);
+    ui_->L18->setBuddy(ui_->IconSzEd);
+}
+
+OtherPage::~OtherPage() = default;
+
+AboutPage::AboutPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui::TabSheet1) {
+    ui_->setupUi(this);
+    bindGroupBox(ui_->AboutGB, f.AboutGB);
+    ui_->AboutLogo->setPixmap(QPixmap::fromImage(windowsLogoIcon(32)));
+    // The dialog font has no large sizes; the heading takes a plain sans serif.
+    QFont big(QStringLiteral("Sans Serif"));
+    big.setPixelSize(20);
+    big.setBold(true);
+    ui_->NameLb->setFont(big);
+    ui_->NameLb->setText("Velkan '97");
+    ui_->VersionLb->setText("version 2.51 - a Windows 95 shell customiser");
+    ui_->AboutLb->setText(
+        "Changes the Start button's text, tooltip and icon, the Start menu's captions, logo and "
+        "icons, hides Start menu entries and loads theme packs, with or without the Internet "
+        "Explorer 4 desktop update. The original Explorer.exe and User.exe are kept as "
+        "Explorer.sav and User.sav; Restore puts them back.");
+    bindEdit(ui_->HomePageEd, f.HomePageEd);
+    bindEdit(ui_->MailEd, f.MailEd);
+    bindButton(ui_->Go1, f.Go1);
+    bindButton(ui_->Go2, f.Go2);
+    bindButton(ui_->Readme, f.Readme);
+}
+
+AboutPage::~AboutPage() = default;
+
+} // namespace velkan::app::ui
