@@ -10,7 +10,18 @@ namespace velkan::shellpatch {
 
 // The entries of the Windows 95 Start menu, in the order every table and loop
 // over them uses.
-enum class Entry { Programs, Favorites, Documents, Settings, Find, Help, Run, LogOff, Suspend, ShutDown };
+enum class Entry {
+    Programs,
+    Favorites,
+    Documents,
+    Settings,
+    Find,
+    Help,
+    Run,
+    LogOff,
+    Suspend,
+    ShutDown
+};
 inline constexpr int kEntryCount = 10;
 
 // A text field of the shell file: `length` 16-bit little-endian code units at
@@ -28,13 +39,13 @@ inline constexpr TextField kAbsent{};
 // One language build of the Windows 95 shell: where its texts and its logo lie
 // in Explorer.exe, and how far its Start-button icons are moved in User.exe.
 struct ShellBuild {
-    int position;            // index in the build list; the build's identity
+    int position;                 // index in the build list; the build's identity
     std::string_view itemCaption; // as the build list spells it
-    bool ie4;                // has the Favorites and Log Off entries
+    bool ie4;                     // has the Favorites and Log Off entries
     TextField startText;
     TextField tooltip;
-    std::int32_t logoOffset; // first byte of the logo's pixel rows
-    std::int32_t iconShift;  // added to every IconBaseOffset
+    std::int32_t logoOffset;                     // first byte of the logo's pixel rows
+    std::int32_t iconShift;                      // added to every IconBaseOffset
     std::array<TextField, kEntryCount> captions; // in Entry order
 
     constexpr TextField caption(Entry entry) const { return captions[static_cast<int>(entry)]; }
@@ -171,18 +182,20 @@ constexpr std::optional<std::int32_t> iconBaseOffset(int size) {
 }
 
 // The logo bitmap around a build's LogoOffset.
-inline constexpr std::int32_t kLogoHeaderSize = -104;  // biSize, 40 in a recognised build
-inline constexpr std::int32_t kLogoHeight = -96;       // biHeight
-inline constexpr std::int32_t kLogoCompression = -88;  // biCompression
-inline constexpr std::int32_t kLogoPalette = -64;      // 16 entries of 4 bytes
-inline constexpr int kLogoBitsSize = 1560;             // 130 rows of 12 bytes
+inline constexpr std::int32_t kLogoHeaderSize = -104; // biSize, 40 in a recognised build
+inline constexpr std::int32_t kLogoHeight = -96;      // biHeight
+inline constexpr std::int32_t kLogoCompression = -88; // biCompression
+inline constexpr std::int32_t kLogoPalette = -64;     // 16 entries of 4 bytes
+inline constexpr int kLogoBitsSize = 1560;            // 130 rows of 12 bytes
 inline constexpr int kLogoWidth = 21;
 inline constexpr int kLogoMaxHeight = 130;
 inline constexpr std::uint32_t kBitmapInfoHeaderSize = 40;
 
 // Whether the build at `position` has the Favorites and Log Off entries. No
 // build chosen (-1) counts as IE4, as the comparison is signed.
-constexpr bool isIe4Build(int position) { return position < 15; }
+constexpr bool isIe4Build(int position) {
+    return position < 15;
+}
 
 // After an icon failed to go into User.exe, the "US" rows give way to their
 // "PE" twins, whose icons lie 352 bytes further on; every other row stays.

@@ -110,9 +110,11 @@ Result<ShellView> viewShell(const Machine& machine, ShellMoment moment) {
     view.explorerFile = view.windowsFolder + "\\Explorer.exe";
     view.userFile = view.windowsFolder + "\\System\\User.exe";
 
+    // Without a Windows folder there is no WinInit.ini to look through; the
+    // files are then read as they are (and not found).
     auto preview = previewRenames(machine, view.windowsFolder);
     if (!preview)
-        return preview.error();
+        preview = RenameView(machine);
     auto current = [&](const std::string& winPath) -> std::optional<fs::path> {
         if (moment == ShellMoment::AfterNextStart)
             return preview->contentOf(winPath);
