@@ -8,6 +8,7 @@
 #include "tools/ShellLink.h"
 #include "tools/ThemePacks.h"
 
+#include <chrono>
 #include <system_error>
 
 namespace velkan::machine {
@@ -113,6 +114,12 @@ Status writeShortcuts(const Machine& machine, const Registry& registry,
     target.description = "Velkan - Windows 95 shell customiser";
     std::error_code ec;
     target.fileSize = static_cast<std::uint32_t>(fs::file_size(programFolder / "Velkrun.exe", ec));
+    // FILETIME counts 100-nanosecond steps from 1601; the link carries the time
+    // of installation as the target's dates.
+    const auto sinceUnix = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    target.fileTime =
+        (static_cast<std::uint64_t>(sinceUnix.count()) + 11644473600ull) * 10000000ull;
     const std::vector<std::uint8_t> link = makeShellLink(target);
     const std::string_view bytes(reinterpret_cast<const char*>(link.data()), link.size());
 
