@@ -45,9 +45,12 @@ Canvas windowsFlag(int size) {
     pane(left + w + gap, top - 0.6 * s, w, h, Lime);
     pane(left, top + h + gap, w, h, Blue);
     pane(left + w + gap, top + h + gap - 0.6 * s, w, h, Yellow);
+    // A black rim, as the flag has on the grey button; too heavy below 14 pixels.
+    if (size >= 14)
+        c = c.outlined(Black);
     // The trail: short dashes fading to the left.
     const Rgb trail[] = {Red, Lime, Blue, Yellow};
-    for (int row = 0; row < 4; ++row) {
+    for (int row = 0; row < 4 && size >= 14; ++row) {
         const int y = static_cast<int>(std::lround(top + (row * (2 * h + gap)) / 4 + s));
         c.fillRect(static_cast<int>(std::lround(1 * s)), y, std::max(1, static_cast<int>(s)),
                    std::max(1, static_cast<int>(s)), trail[row]);
