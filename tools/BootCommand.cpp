@@ -3,17 +3,27 @@
 #include "tools/WindowsStart.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace velkan::machine {
 
 int runBoot(const std::vector<std::string>& args) {
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-        std::fprintf(stderr, "usage: velkan-machine boot DIR\n");
+    if (args.size() > 1 || (args.size() == 1 && (args[0].empty() || args[0][0] == '-'))) {
+        std::fprintf(stderr, "usage: velkan-machine boot [DIR]\n");
         return 2;
     }
-    auto report = startWindows(platform::Machine(args[0]));
+    const platform::Machine machine =
+        args.empty() ? platform::Machine::fromEnvironment() : platform::Machine(args[0]);
+    std::error_code ec;
+    if (!std::filesystem::is_directory(machine.driveC(), ec)) {
+        std::fprintf(stderr, "velkan-machine boot: %s holds no machine\n",
+                     machine.root().string().c_str());
+        return 1;
+    }
+    auto report = startWindows(machine);
     if (!report) {
         std::fprintf(stderr, "velkan-machine boot: %s\n", report.error().message.c_str());
         return 1;

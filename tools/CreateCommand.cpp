@@ -1,3 +1,4 @@
+#include "platform/Machine.h"
 #include "shellpatch/BuildTable.h"
 #include "tools/Commands.h"
 #include "tools/MachineBuilder.h"
@@ -42,15 +43,12 @@ int runCreate(const std::vector<std::string>& args) {
             folder = a;
         } else {
             std::fprintf(stderr, "usage: velkan-machine create [--build N|CAPTION] "
-                                 "[--user-layout N|CAPTION] DIR\n");
+                                 "[--user-layout N|CAPTION] [DIR]\n");
             return 2;
         }
     }
-    if (folder.empty()) {
-        std::fprintf(stderr, "usage: velkan-machine create [--build N|CAPTION] "
-                             "[--user-layout N|CAPTION] DIR\n");
-        return 2;
-    }
+    if (folder.empty())
+        folder = platform::Machine::fromEnvironment().root().string();
     if (auto status = createMachine(folder, spec); !status) {
         std::fprintf(stderr, "velkan-machine create: %s\n", status.error().message.c_str());
         return 1;

@@ -21,14 +21,12 @@ int runShow(const std::vector<std::string>& args) {
         else if (!a.empty() && a[0] != '-' && folder.empty())
             folder = a;
         else {
-            std::fprintf(stderr, "usage: velkan-machine show DIR [--json] [--now]\n");
+            std::fprintf(stderr, "usage: velkan-machine show [DIR] [--json] [--now]\n");
             return 2;
         }
     }
-    if (folder.empty()) {
-        std::fprintf(stderr, "usage: velkan-machine show DIR [--json] [--now]\n");
-        return 2;
-    }
+    if (folder.empty())
+        folder = platform::Machine::fromEnvironment().root().string();
     std::error_code ec;
     if (!std::filesystem::is_directory(std::filesystem::path(folder) / "drive_c", ec)) {
         std::fprintf(stderr, "velkan-machine show: %s holds no machine\n", folder.c_str());

@@ -22,9 +22,9 @@ const Command kCommands[] = {
     {"ini", velkan::machine::runIni, "ini get|set FILE SECTION KEY [VALUE] [--default TEXT]"},
     {"install", velkan::machine::runInstall, "install [DIR]"},
     {"create", velkan::machine::runCreate,
-     "create [--build N|CAPTION] [--user-layout N|CAPTION] DIR"},
-    {"boot", velkan::machine::runBoot, "boot DIR"},
-    {"show", velkan::machine::runShow, "show DIR [--json] [--now]"},
+     "create [--build N|CAPTION] [--user-layout N|CAPTION] [DIR]"},
+    {"boot", velkan::machine::runBoot, "boot [DIR]"},
+    {"show", velkan::machine::runShow, "show [DIR] [--json] [--now]"},
 };
 
 void printUsage(FILE* to) {
