@@ -171,3 +171,25 @@ TEST(MissingKeys, TheWindowMetricsKeyIsMadeWhenItsValuesAreWritten) {
     EXPECT_EQ(key->queryString("Shell Icon Size").valueOr("?"), "40");
     EXPECT_EQ(key->queryString("Shell Icon BPP").valueOr("?"), "4");
 }
+
+TEST(MissingKeys, AnAbsentIconSizeEmptiesTheBoxAndOptionsOfAnotherTypeKeepsTheWarning) {
+    AppMachine m(0);
+    {
+        auto metrics =
+            m.registry().openKey(RootKey::CurrentUser, "Control Panel\\desktop\\WindowMetrics");
+        ASSERT_TRUE(metrics);
+        ASSERT_TRUE(metrics->deleteValue("Shell Icon Size"));
+        auto program = m.registry().createKey(RootKey::CurrentUser, "Software\\Velkan");
+        ASSERT_TRUE(program->setString("Options", "0"));
+    }
+    Session run(m);
+    run.start();
+    EXPECT_EQ(run.form().IconSzEd.text(), "");
+    EXPECT_TRUE(run.form().WarnForm->DontFutCB.checked());
+    // A bump rebuild has no size to move: the value stays absent.
+    run.form().rebuildIconsBump();
+    auto metrics =
+        m.registry().openKey(RootKey::CurrentUser, "Control Panel\\desktop\\WindowMetrics");
+    EXPECT_FALSE(metrics->query("Shell Icon Size"));
+    run.form().CancelBn.click();
+}

@@ -359,6 +359,8 @@ TEST(RestartPrompt, RebootRestartsTheMachineWhichPerformsTheSwap) {
     const auto journal = m.journal();
     ASSERT_FALSE(journal.empty());
     EXPECT_NE(journal.front().find("restart requested"), std::string::npos) << journal.front();
+    for (const auto& event : journal)
+        EXPECT_EQ(event.find("machine start"), std::string::npos) << event;
     // The restart ran Windows' start: the new shell is in place.
     EXPECT_FALSE(m.exists("Explorer.new"));
     EXPECT_EQ(
@@ -378,4 +380,28 @@ TEST(RestartPrompt, LogoffAsksTheSessionToEnd) {
     ASSERT_EQ(journal.size(), 1u);
     EXPECT_NE(journal[0].find("log-off requested"), std::string::npos) << journal[0];
     EXPECT_NE(journal[0].find("0xFFFFFFFF"), std::string::npos) << journal[0];
+}
+
+TEST(StartUp, WithoutMsdosSysNothingIsReadOrWrittenAnywhere) {
+    AppMachine m(0);
+    std::filesystem::remove(m.machine.driveC() / "MSDOS.SYS");
+    const auto cwd = std::filesystem::current_path();
+    test::TempDir elsewhere;
+    std::filesystem::current_path(elsewhere.path());
+    {
+        Session run(m);
+        run.pressOk();
+        run.start();
+        EXPECT_EQ(run.form().windowsFolder, "Error");
+        ASSERT_EQ(run.messageBoxes().size(), 1u);
+        EXPECT_EQ(run.messageBoxes()[0].rfind("Incorrect version of Windows`95...|", 0), 0u);
+        run.form().close();
+        EXPECT_TRUE(run.questions.asked().size() == 1);
+    }
+    std::filesystem::current_path(cwd);
+    // The relative "Error" folder is no licence to touch the host's folders.
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m.machine.root()))
+        EXPECT_EQ(entry.path().filename().string().find("Error"), std::string::npos)
+            << entry.path();
 }
