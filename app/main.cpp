@@ -81,6 +81,12 @@ int main(int argc, char** argv) {
 
     velkan::app::ui::MainWindow window(*application.MainForm);
     questions.setParentWindow(&window);
+    if (std::getenv("VELKAN_QUIT_WHEN_SHOWN")) {
+        // For timing the start-up: stop once the window has been painted.
+        window.show();
+        QApplication::processEvents();
+        return 0;
+    }
     window.exec();
     if (!application.terminated())
         application.MainForm->close();
