@@ -6,6 +6,7 @@
 #include "tests/app/AppMachine.h"
 #include "tools/BuildTexts.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace velkan;
@@ -67,6 +68,36 @@ TEST(StartUp, RecognisesEachOfTheBuildsAndShowsItsTexts) {
         EXPECT_TRUE(m.renameLines().empty());
         EXPECT_FALSE(m.exists("Explorer.tmp"));
         EXPECT_FALSE(m.exists("System\\User.tmp"));
+    }
+}
+
+TEST(Apply, EveryBuildTakesAnEditThroughTheSwapAndReadsItBack) {
+    for (int position = 0; position < shellpatch::kBuildCount; ++position) {
+        SCOPED_TRACE("build " + std::to_string(position));
+        AppMachine m(position);
+        int detected = -1;
+        {
+            Session run(m);
+            run.start();
+            detected = run.form().VersionRG.itemIndex();
+            run.form().StartEdit.userSetText("Ok");
+            run.form().ShutEdit.userSetText("Off");
+            run.declineRestart();
+            run.form().OKBn.click();
+            EXPECT_EQ(run.restartPrompts, std::vector<std::string>{"&Reboot"});
+        }
+        m.boot();
+        // Without the backup the start reads the swapped shell itself.
+        std::filesystem::remove(m.windowsFile("Explorer.sav"));
+        Session run(m);
+        run.start();
+        EXPECT_EQ(run.form().VersionRG.itemIndex(), detected);
+        EXPECT_EQ(run.form().StartEdit.text(), "Ok");
+        EXPECT_EQ(run.form().ShutEdit.text(), "Off");
+        EXPECT_EQ(run.form().TooltipEdit.text(),
+                  test::toCodePage(machine::buildTexts(position).tooltip,
+                                   test::codePageOfBuild(position)));
+        run.form().CancelBn.click();
     }
 }
 
