@@ -1,0 +1,61 @@
+// velkan-remove: the uninstaller. Asks once, then takes Velkan out of the
+// machine named by VELKAN_MACHINE (the demo machine by default) and reports
+// the outcome. With a display the questions are message boxes, without one
+// they are asked on the terminal. It takes no arguments, and its exit code is
+// 0 whatever happened: the outcome is told to the user, not to a caller.
+#include "platform/Files.h"
+#include "platform/Machine.h"
+#include "platform/UserQuestions.h"
+#include "remove/Uninstaller.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#ifdef VELKAN_REMOVE_WITH_QT
+#include "platform/ui/QtQuestions.h"
+#include "platform/ui/Win95Look.h"
+
+#include <QApplication>
+#endif
+
+namespace {
+
+using velkan::platform::Machine;
+
+#ifdef VELKAN_REMOVE_WITH_QT
+bool displayAvailable() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (const char* v = std::getenv(name); v && *v)
+            return true;
+    return false;
+}
+
+void runWithMessageBoxes(const Machine& machine, int argc, char** argv) {
+    QApplication app(argc, argv);
+    velkan::platform::ui::applyWin95Look(app);
+    velkan::platform::ui::QtQuestions questions(machine);
+    velkan::remove::Uninstaller(machine, questions).run();
+}
+#endif
+
+void runOnTerminal(const Machine& machine) {
+    velkan::platform::ConsoleQuestions questions(
+        std::cin, std::cout, [&machine](const std::string& path) {
+            return velkan::platform::fileExists(machine, path);
+        });
+    velkan::remove::Uninstaller(machine, questions).run();
+}
+
+} // namespace
+
+int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+    const Machine machine = Machine::fromEnvironment();
+#ifdef VELKAN_REMOVE_WITH_QT
+    if (displayAvailable()) {
+        runWithMessageBoxes(machine, argc, argv);
+        return 0;
+    }
+#endif
+    runOnTerminal(machine);
+    return 0;
+}
