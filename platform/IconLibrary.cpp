@@ -1,0 +1,99 @@
+#include "platform/IconLibrary.h"
+
+#include <fstream>
+
+#include "platform/IconImageDecoder.h"
+#include "platform/WinPath.h"
+
+namespace velkan::platform {
+
+IconLibrary::IconLibrary(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {
+    const ByteView file(bytes_.data(), bytes_.size());
+    if (auto pe = readPeIconResources(file)) {
+        kind_ = Kind::Pe;
+        resources_ = std::move(*pe);
+    } else if (auto ne = readNeIconResources(file)) {
+        kind_ = Kind::Ne;
+        resources_ = std::move(*ne);
+    } else if (readIconDirectory(file, IconDirForm::IcoFile)) {
+        kind_ = Kind::IcoFile;
+        groups_.push_back(file);
+        return;
+    } else {
+        return;
+    }
+    groups_ = resources_.groups;
+}
+
+IconLibrary IconLibrary::open(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec))
+        return {};
+    const auto size = std::filesystem::file_size(file, ec);
+    if (ec || size > kMaxIconFileSize)
+        return {};
+    std::ifstream in(file, std::ios::binary);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
+        return {};
+    return IconLibrary(std::move(bytes));
+}
+
+ByteView IconLibrary::imageOf(const IconDirEntry& entry) const {
+    const ByteView file(bytes_.data(), bytes_.size());
+    if (kind_ == Kind::IcoFile)
+        return file.sub(entry.imageOffset, entry.bytesInRes);
+    auto it = resources_.icons.find(entry.iconId);
+    if (it == resources_.icons.end())
+        return file.sub(file.size(), 1);
+    return it->second;
+}
+
+std::optional<IconLibrary::Choice> IconLibrary::choose(int index, int size) const {
+    if (index < 0 || index >= count())
+        return std::nullopt;
+    const ByteView group = groups_[static_cast<std::size_t>(index)];
+    if (group.bad())
+        return std::nullopt;
+    auto entries = readIconDirectory(
+        group, kind_ == Kind::IcoFile ? IconDirForm::IcoFile : IconDirForm::GroupResource);
+    if (!entries)
+        return std::nullopt;
+    const IconDirEntry& entry = (*entries)[chooseIconEntry(*entries, size, kDisplayDepth)];
+    const ByteView image = imageOf(entry);
+    if (image.bad())
+        return std::nullopt;
+    auto decoded = decodeIconImage(image);
+    if (!decoded)
+        return std::nullopt;
+    return Choice{entry, isPng(image), std::move(*decoded)};
+}
+
+std::optional<Icon> IconLibrary::icon(int index, int size) const {
+    auto choice = choose(index, size);
+    if (!choice)
+        return std::nullopt;
+    return scaleIcon(choice->image, size, size);
+}
+
+std::optional<std::filesystem::path> findIconFile(const Machine& machine, std::string_view name,
+                                                  std::string_view windowsFolder) {
+    if (name.empty())
+        return std::nullopt;
+    std::vector<std::string> candidates;
+    if (name.find_first_of("\\/:") != std::string_view::npos) {
+        candidates.emplace_back(name);
+    } else {
+        candidates.push_back(std::string(windowsFolder) + "\\System\\" + std::string(name));
+        candidates.push_back(std::string(windowsFolder) + "\\" + std::string(name));
+    }
+    for (const auto& candidate : candidates) {
+        auto host = resolveWinPath(machine, candidate);
+        std::error_code ec;
+        if (host && std::filesystem::is_regular_file(*host, ec))
+            return *host;
+    }
+    return std::nullopt;
+}
+
+} // namespace velkan::platform
