@@ -83,9 +83,12 @@ COLORREF CaptionModel::textColour() const {
 void CaptionModel::recordStrip(int firstButtonLeft, int buttonWidth) {
     firstButtonLeft_ = firstButtonLeft;
     buttonWidth_ = buttonWidth;
+    stripShown_ = true;
 }
 
 int CaptionModel::hitTest(Rect caption, Point windowPoint) const {
+    if (!stripShown_)
+        return -1;
     return hitTestStrip(Buttons, caption, firstButtonLeft_, buttonWidth_, windowPoint);
 }
 

@@ -55,6 +55,9 @@ public:
 
     // The strip's place as the last paint laid it out.
     void recordStrip(int firstButtonLeft, int buttonWidth);
+    // The last paint drew no strip (hidden, empty or a tool window): nothing
+    // can be hit until one is drawn.
+    void clearStrip() { stripShown_ = false; }
     int hitTest(Rect caption, Point windowPoint) const;
 
     // A left press in the non-client area; true when it hit an extra button.
@@ -87,6 +90,7 @@ private:
     GradientTable table_;
     int firstButtonLeft_ = 0;
     int buttonWidth_ = 0;
+    bool stripShown_ = false;
     int pressed_ = -1;
     bool pressShown_ = false;
     bool rightPress_ = false;
