@@ -149,3 +149,32 @@ TEST(Autoload, APackLikeTheBackupPreparesNoSwapAndItemIconsApplyAtTheClose) {
         starts += e == "start shell C:\\WINDOWS\\Explorer.exe";
     EXPECT_EQ(starts, 2);
 }
+
+TEST(Autoload, RetriesTheStartButtonIconOnThePeRowAndSkipsEntriesTheBuildLacks) {
+    AppMachine m(15, /*userLayout=*/16);
+    auto key = m.registry().createKey(RootKey::CurrentUser, app::kProgramKey);
+    ASSERT_TRUE(key->setString(app::kLocationValue, "C:\\Packs\\"));
+    key->close();
+    m.put("C:\\Packs\\P\\index.vkr", "[StartButton]\r\nToolTip=Packed\r\n");
+    m.put("C:\\Packs\\P\\Icon16.ico", test::iconFile(16));
+    m.put("C:\\Packs\\P\\2.ico", test::iconFile(32));
+    m.put("C:\\Packs\\P\\3.ico", test::iconFile(32));
+    Session run(m, {"/t"});
+    run.start();
+    EXPECT_TRUE(run.questions.asked().empty());
+    EXPECT_EQ(run.form().VersionRG.itemIndex(), 16);
+    EXPECT_EQ(m.renameLines(), (std::vector<std::string>{
+                                   "C:\\WINDOWS\\Explorer.exe=C:\\WINDOWS\\Explorer.new",
+                                   "C:\\WINDOWS\\System\\User.exe=C:\\WINDOWS\\System\\User.new"}));
+    const auto place = shellpatch::kStartIconPlaces[3];
+    ASSERT_EQ(place.size, 16);
+    EXPECT_EQ(m.bytes("System\\User.new")
+                  .substr(static_cast<std::size_t>(place.iconBaseOffset + 352), 296),
+              test::iconFile(16).substr(22));
+    auto icons =
+        m.registry().openKey(RootKey::LocalMachine,
+                             "Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons");
+    ASSERT_TRUE(icons);
+    EXPECT_FALSE(icons->query("43"));
+    EXPECT_EQ(icons->queryString("20").valueOr("?"), "C:\\Packs\\P\\3.ico,0");
+}
