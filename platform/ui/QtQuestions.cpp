@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -148,6 +149,11 @@ std::optional<std::string> QtQuestions::fileDialog(const FileDialogRequest& requ
         if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
             grid->addWidget(preview, 1, grid->columnCount(), 1, 1);
         QObject::connect(&dialog, &QFileDialog::currentChanged, preview, &PreviewPane::showFile);
+        // A name typed or chosen in the file box shows as well.
+        if (auto* nameBox = dialog.findChild<QLineEdit*>("fileNameEdit"))
+            QObject::connect(nameBox, &QLineEdit::textChanged, preview, [&dialog, preview](const QString& name) {
+                preview->showFile(dialog.directory().filePath(name));
+            });
     }
 
     while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
