@@ -310,6 +310,9 @@ void TMainForm::close() {
 }
 
 void TMainForm::FormClose() {
+    // 1. A drawing still running stops before the window it draws into goes.
+    SecrPn.stopDrawings();
+
     // 2. The working copies go; what they held is in the .new files by now.
     (void)platform::deleteFile(env.machine, paths.explorerTmp);
     (void)platform::deleteFile(env.machine, paths.userTmp);

@@ -8,6 +8,7 @@
 #include "app/Environment.h"
 #include "app/RestoreForm.h"
 #include "app/WarnForm.h"
+#include "hidden/SecretPanel.h"
 #include "platform/Controls.h"
 #include "shellpatch/BuildTable.h"
 #include "shellpatch/ShellPaths.h"
@@ -105,6 +106,8 @@ public:
     platform::GroupBox AboutGB{"AboutGB"};
     platform::Edit HomePageEd{"HomePageEd"}, MailEd{"MailEd"};
     platform::Button Go1{"Go1"}, Go2{"Go2"}, Readme{"Readme"};
+    // The hidden panel with the two drawings.
+    hidden::SecretPanel SecrPn{env.questions};
 
     // --- State of the run --------------------------------------------------
     std::string windowsFolder;

@@ -1,5 +1,6 @@
 #include "app/ui/Pages.h"
 #include "app/ui/Pictures.h"
+#include "hidden/ui/SecretPanelView.h"
 #include "ui_AboutPage.h"
 #include "ui_OtherPage.h"
 #include "ui_ThemePage.h"
@@ -68,6 +69,11 @@ AboutPage::AboutPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new U
     bindButton(ui_->Go1, f.Go1);
     bindButton(ui_->Go2, f.Go2);
     bindButton(ui_->Readme, f.Readme);
+    // The box and the labels of its first two rows open the hidden panel; the
+    // description below them does not.
+    ui_->SecrPn->bind(f.SecrPn);
+    hidden::ui::openOnPress({ui_->AboutGB}, f.SecrPn);
+    ui_->AboutLb->setAttribute(Qt::WA_NoMousePropagation);
 }
 
 AboutPage::~AboutPage() = default;
