@@ -11,12 +11,14 @@ namespace velkan::platform {
 struct Icon {
     int width = 0;
     int height = 0;
-    int bitCount = 0;    // depth of the image in its file (32 for PNG images)
+    int bitCount = 0; // depth of the image in its file (32 for PNG images)
     bool hasAlpha = false;
     std::vector<std::uint32_t> pixels;
     std::vector<std::uint8_t> mask; // 1 where the AND mask is set
 
-    std::uint32_t pixel(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+    std::uint32_t pixel(int x, int y) const {
+        return pixels[static_cast<std::size_t>(y) * width + x];
+    }
     bool masked(int x, int y) const { return mask[static_cast<std::size_t>(y) * width + x] != 0; }
 
     // The pixel as drawn over nothing: an alpha image keeps its alpha, any

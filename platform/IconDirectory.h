@@ -1,17 +1,17 @@
 #pragma once
 
+#include "platform/ByteView.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
-
-#include "platform/ByteView.h"
 
 namespace velkan::platform {
 
 // One image of an icon as its directory describes it: the 16-byte entries of
 // an .ico file and the 14-byte entries of an RT_GROUP_ICON resource.
 struct IconDirEntry {
-    int width = 0;  // 0 in the file means 256
+    int width = 0; // 0 in the file means 256
     int height = 0;
     int colorCount = 0;
     int planes = 0;

@@ -94,9 +94,8 @@ std::vector<std::uint8_t> writeIconFile16(const Icon& icon) {
             const bool clear = transparent(x, y);
             // A masked pixel of a plain icon keeps its colour (it inverts the
             // screen where it is not black); an alpha image's clear pixel is black.
-            const int index = clear && icon.hasAlpha
-                                  ? 0
-                                  : nearestStandardColour(icon.pixel(x, y) & 0xFFFFFF);
+            const int index =
+                clear && icon.hasAlpha ? 0 : nearestStandardColour(icon.pixel(x, y) & 0xFFFFFF);
             colour[x / 2] |= static_cast<std::uint8_t>(x % 2 ? index : index << 4);
             if (clear)
                 mask[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));

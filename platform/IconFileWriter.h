@@ -1,10 +1,10 @@
 #pragma once
 
+#include "platform/Icon.h"
+
 #include <array>
 #include <cstdint>
 #include <vector>
-
-#include "platform/Icon.h"
 
 namespace velkan::platform {
 

@@ -69,7 +69,8 @@ std::optional<Icon> decodeDibIcon(ByteView image) {
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
         bitCount != 32)
         return std::nullopt;
-    if (compression != kBiRgb && !(compression == kBiBitFields && (bitCount == 16 || bitCount == 32)))
+    if (compression != kBiRgb &&
+        !(compression == kBiBitFields && (bitCount == 16 || bitCount == 32)))
         return std::nullopt;
 
     std::size_t offset = headerSize;
@@ -132,9 +133,15 @@ std::optional<Icon> decodeDibIcon(ByteView image) {
         for (int x = 0; x < width; ++x) {
             std::uint32_t p = 0;
             switch (bitCount) {
-            case 1: p = palette[(src[x / 8] >> (7 - x % 8)) & 1]; break;
-            case 4: p = palette[(src[x / 2] >> (x % 2 ? 0 : 4)) & 15]; break;
-            case 8: p = palette[src[x]]; break;
+            case 1:
+                p = palette[(src[x / 8] >> (7 - x % 8)) & 1];
+                break;
+            case 4:
+                p = palette[(src[x / 2] >> (x % 2 ? 0 : 4)) & 15];
+                break;
+            case 8:
+                p = palette[src[x]];
+                break;
             case 24:
                 p = 0xFF000000u | src[x * 3 + 2] << 16 | src[x * 3 + 1] << 8 | src[x * 3];
                 break;

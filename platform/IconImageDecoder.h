@@ -1,9 +1,9 @@
 #pragma once
 
-#include <optional>
-
 #include "platform/ByteView.h"
 #include "platform/Icon.h"
+
+#include <optional>
 
 namespace velkan::platform {
 

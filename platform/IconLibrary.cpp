@@ -1,9 +1,9 @@
 #include "platform/IconLibrary.h"
 
-#include <fstream>
-
 #include "platform/IconImageDecoder.h"
 #include "platform/WinPath.h"
+
+#include <fstream>
 
 namespace velkan::platform {
 
@@ -55,8 +55,8 @@ std::optional<IconLibrary::Choice> IconLibrary::choose(int index, int size) cons
     const ByteView group = groups_[static_cast<std::size_t>(index)];
     if (group.bad())
         return std::nullopt;
-    auto entries = readIconDirectory(
-        group, kind_ == Kind::IcoFile ? IconDirForm::IcoFile : IconDirForm::GroupResource);
+    auto entries = readIconDirectory(group, kind_ == Kind::IcoFile ? IconDirForm::IcoFile
+                                                                   : IconDirForm::GroupResource);
     if (!entries)
         return std::nullopt;
     const IconDirEntry& entry = (*entries)[chooseIconEntry(*entries, size, kDisplayDepth)];

@@ -1,16 +1,16 @@
 #pragma once
 
+#include "platform/Icon.h"
+#include "platform/IconDirectory.h"
+#include "platform/IconResources.h"
+#include "platform/Machine.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/Icon.h"
-#include "platform/IconDirectory.h"
-#include "platform/IconResources.h"
-#include "platform/Machine.h"
 
 namespace velkan::platform {
 
@@ -43,7 +43,7 @@ public:
     struct Choice {
         IconDirEntry entry;
         bool png = false;
-        Icon image;  // as decoded, at its own size
+        Icon image; // as decoded, at its own size
     };
     std::optional<Choice> choose(int index, int size = kLargeIconSize) const;
 

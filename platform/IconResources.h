@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/ByteView.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <vector>
-
-#include "platform/ByteView.h"
 
 namespace velkan::platform {
 

@@ -1,6 +1,6 @@
-#include <algorithm>
-
 #include "platform/IconResources.h"
+
+#include <algorithm>
 
 namespace velkan::platform {
 

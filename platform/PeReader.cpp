@@ -1,6 +1,6 @@
-#include <algorithm>
-
 #include "platform/IconResources.h"
+
+#include <algorithm>
 
 namespace velkan::platform {
 
@@ -66,7 +66,8 @@ std::optional<std::vector<DirEntry>> readDirectory(ByteView tree, std::uint32_t 
     entries.reserve(count);
     for (std::size_t i = 0; i < count; ++i)
         entries.push_back({tree.u32(offset + 16 + i * 8), tree.u32(offset + 20 + i * 8)});
-    std::stable_partition(entries.begin(), entries.end(), [](const DirEntry& e) { return e.named(); });
+    std::stable_partition(entries.begin(), entries.end(),
+                          [](const DirEntry& e) { return e.named(); });
     return entries;
 }
 

@@ -1,11 +1,10 @@
 // PNG-compressed icon images (Windows Vista and later put these in .ico files
 // and libraries) go through libpng; only the icon's rules are ours.
-#include <png.h>
+#include "platform/IconImageDecoder.h"
 
 #include <csetjmp>
 #include <cstring>
-
-#include "platform/IconImageDecoder.h"
+#include <png.h>
 
 namespace velkan::platform {
 
@@ -26,7 +25,9 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t length) {
 
 void quietWarning(png_structp, png_const_charp) {}
 
-void raiseError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void raiseError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
 
 } // namespace
 
@@ -38,7 +39,8 @@ bool isPng(ByteView image) {
 std::optional<Icon> decodePngIcon(ByteView image) {
     if (!isPng(image))
         return std::nullopt;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, raiseError, quietWarning);
+    png_structp png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, raiseError, quietWarning);
     if (!png)
         return std::nullopt;
     png_infop info = png_create_info_struct(png);

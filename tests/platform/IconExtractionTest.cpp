@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include "platform/IconDirectory.h"
 #include "platform/IconFileWriter.h"
 #include "platform/IconImageDecoder.h"
@@ -7,12 +5,16 @@
 #include "tests/platform/IconFiles.h"
 #include "tests/support/TempDir.h"
 
+#include <gtest/gtest.h>
+
 using namespace velkan::platform;
 using namespace velkan::test::icons;
 
 namespace {
 
-ByteView view(const Bytes& b) { return ByteView(b.data(), b.size()); }
+ByteView view(const Bytes& b) {
+    return ByteView(b.data(), b.size());
+}
 
 const std::vector<std::uint32_t> kGreys = [] {
     std::vector<std::uint32_t> p;
@@ -26,7 +28,8 @@ const std::vector<std::uint32_t> kGreys = [] {
 PixelFn picture(int seed, int bpp) {
     return [seed, bpp](int x, int y) -> std::uint32_t {
         const bool clear = x < 8 && y < 8;
-        std::uint32_t p = bpp <= 8 ? 0xFF000000u | ((x + y + seed) % (1 << bpp)) : testColour(seed, x, y);
+        std::uint32_t p =
+            bpp <= 8 ? 0xFF000000u | ((x + y + seed) % (1 << bpp)) : testColour(seed, x, y);
         return clear ? p & 0x00FFFFFF : p;
     };
 }
@@ -54,7 +57,8 @@ void expectPicture(const Icon& icon, int seed, int bpp) {
         for (int x = 0; x < 32; ++x) {
             ASSERT_EQ(icon.masked(x, y), x < 8 && y < 8) << x << "," << y;
             if (!icon.masked(x, y)) {
-                ASSERT_EQ(icon.pixel(x, y) | 0xFF000000u, expected(seed, bpp, x, y)) << x << "," << y;
+                ASSERT_EQ(icon.pixel(x, y) | 0xFF000000u, expected(seed, bpp, x, y))
+                    << x << "," << y;
             }
         }
     }
@@ -138,7 +142,8 @@ TEST(IconDirectory, ChoosesTheClosestSizeThenTheDeepestImage) {
         e.bitCount = bpp;
         return e;
     };
-    EXPECT_EQ(chooseIconEntry({entry(16, 4), entry(32, 4), entry(32, 8), entry(48, 32)}, 32, 32), 2u);
+    EXPECT_EQ(chooseIconEntry({entry(16, 4), entry(32, 4), entry(32, 8), entry(48, 32)}, 32, 32),
+              2u);
     EXPECT_EQ(chooseIconEntry({entry(16, 32), entry(48, 4)}, 32, 32), 0u); // tie: first closest
     EXPECT_EQ(chooseIconEntry({entry(64, 4), entry(24, 4)}, 32, 32), 1u);
     IconDirEntry byColours = entry(32, 0);
@@ -229,8 +234,8 @@ TEST(IconLibrary, FilesWithoutIconsAndBrokenFilesHoldNone) {
                                  {kRtIcon, 1, {}, image(32, 4, 1).data}};
     const Bytes pe = peModule(res);
     // Cut inside the headers, inside the section table and inside the resources.
-    for (std::size_t cut : {std::size_t{0x40}, std::size_t{0x100}, std::size_t{0x180},
-                            std::size_t{0x210}})
+    for (std::size_t cut :
+         {std::size_t{0x40}, std::size_t{0x100}, std::size_t{0x180}, std::size_t{0x210}})
         EXPECT_EQ(IconLibrary{Bytes(pe.begin(), pe.begin() + cut)}.count(), 0) << cut;
     // Every other cut: never a crash, and an icon only when it is whole.
     for (std::size_t cut = 0; cut < pe.size(); cut += 7) {
@@ -271,8 +276,8 @@ TEST(IconFileWriter, SavesSixteenColoursAndTheMaskIn766Bytes) {
     icon.width = icon.height = 32;
     icon.pixels.assign(32 * 32, 0xFF0000F0u); // nearly pure blue
     icon.mask.assign(32 * 32, 0);
-    icon.pixels[0] = 0xFFC8C8C8u;             // light grey, top-left
-    icon.mask[31 * 32 + 31] = 1;              // bottom-right shows through
+    icon.pixels[0] = 0xFFC8C8C8u; // light grey, top-left
+    icon.mask[31 * 32 + 31] = 1;  // bottom-right shows through
     const Bytes file = writeIconFile16(icon);
     ASSERT_EQ(file.size(), 766u);
     EXPECT_EQ(file[4], 1);

@@ -1,8 +1,7 @@
 #include "tests/platform/IconFiles.h"
 
-#include <png.h>
-
 #include <map>
+#include <png.h>
 
 namespace velkan::test::icons {
 
@@ -25,7 +24,8 @@ std::uint32_t testColour(int seed, int x, int y) {
            static_cast<std::uint32_t>((seed * 91 + x + y) & 0xFF);
 }
 
-Bytes dibImage(int w, int h, int bpp, const PixelFn& pixel, const std::vector<std::uint32_t>& palette) {
+Bytes dibImage(int w, int h, int bpp, const PixelFn& pixel,
+               const std::vector<std::uint32_t>& palette) {
     Bytes b;
     const std::size_t stride = (static_cast<std::size_t>(w) * bpp + 31) / 32 * 4;
     const std::size_t maskStride = (static_cast<std::size_t>(w) + 31) / 32 * 4;
@@ -56,11 +56,18 @@ Bytes dibImage(int w, int h, int bpp, const PixelFn& pixel, const std::vector<st
             const std::uint32_t p = pixel(x, y);
             const std::uint32_t index = p & 0xFF;
             switch (bpp) {
-            case 1: r[x / 8] |= static_cast<std::uint8_t>((index & 1) << (7 - x % 8)); break;
-            case 4: r[x / 2] |= static_cast<std::uint8_t>((index & 15) << (x % 2 ? 0 : 4)); break;
-            case 8: r[x] = static_cast<std::uint8_t>(index); break;
+            case 1:
+                r[x / 8] |= static_cast<std::uint8_t>((index & 1) << (7 - x % 8));
+                break;
+            case 4:
+                r[x / 2] |= static_cast<std::uint8_t>((index & 15) << (x % 2 ? 0 : 4));
+                break;
+            case 8:
+                r[x] = static_cast<std::uint8_t>(index);
+                break;
             case 16: {
-                const std::uint32_t v = ((p >> 19) & 31) << 10 | ((p >> 11) & 31) << 5 | ((p >> 3) & 31);
+                const std::uint32_t v =
+                    ((p >> 19) & 31) << 10 | ((p >> 11) & 31) << 5 | ((p >> 3) & 31);
                 r[x * 2] = v & 0xFF;
                 r[x * 2 + 1] = v >> 8;
                 break;

@@ -40,7 +40,7 @@ Bytes groupResource(const std::vector<Image>& images, std::uint16_t firstId);
 
 struct Resource {
     std::uint16_t type;
-    std::uint32_t id;   // a number, or with `name` a string name
+    std::uint32_t id; // a number, or with `name` a string name
     std::u16string name;
     Bytes data;
 };
