@@ -17,6 +17,8 @@ void Application::createForms() {
                                              platform::fileExists(env.machine, paths.explorerSav));
     MainForm->WarnForm = WarnForm.get();
     MainForm->RestoreFm = RestoreFm.get();
+    CreateTh = std::make_unique<TCreateTh>(*MainForm);
+    MainForm->CreateTh = CreateTh.get();
 }
 
 } // namespace velkan::app

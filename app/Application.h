@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/CreateThemeForm.h"
 #include "app/Environment.h"
 #include "app/MainForm.h"
 #include "app/RestoreForm.h"
@@ -28,6 +29,7 @@ public:
     std::unique_ptr<TMainForm> MainForm;
     std::unique_ptr<TWarnForm> WarnForm;
     std::unique_ptr<TRestoreFm> RestoreFm;
+    std::unique_ptr<TCreateTh> CreateTh;
 };
 
 } // namespace velkan::app

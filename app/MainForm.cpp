@@ -140,6 +140,7 @@ void TMainForm::buildControls() {
     TranspSB.onClick = [this] { TranspSBClick(); };
     RebBn.onClick = [this] { RebBnClick(); };
     IconSzEd.onKeyPress = [this](char key) { return IconSzEdKeyPress(key); };
+    buildThemeControls();
 }
 
 platform::Edit& TMainForm::captionEdit(Entry entry) {
@@ -259,6 +260,12 @@ void TMainForm::FormCreate() {
                   "info.\rVKR doesn't support Win98 and WinNT (yet).",
                   "Incorrect version of Windows`95...");
         disableForUnknownBuild();
+        // Nothing can be applied unattended: end once the user has been told.
+        if (autoload) {
+            QuietClose = true;
+            AutoTheme.reset();
+            close();
+        }
     }
 
     // 12. The backup notice, once per machine.
@@ -271,6 +278,12 @@ void TMainForm::FormCreate() {
                                      "Velkan'97", MessageIcon::Information, MessageButtons::OK);
         }
         key->close();
+    }
+
+    // 13. The theme browser shows its starting folder.
+    if (!closed()) {
+        startBrowser();
+        DirListBoxClick();
     }
 
     // 14.

@@ -6,6 +6,7 @@
 
 #include "app/AutoThemeForm.h"
 #include "app/Environment.h"
+#include "app/FolderList.h"
 #include "app/RestoreForm.h"
 #include "app/WarnForm.h"
 #include "hidden/SecretPanel.h"
@@ -29,9 +30,14 @@ struct FieldLayout {
     std::int32_t iconShift = 0;
 };
 
+// A text cut to what the edit holds (no cut for an edit without a limit).
+std::string cutToLimit(const std::string& text, const platform::Edit& edit);
+
 // The customiser's main window: every control the user edits, the flags that
 // say what changed, and the handlers under their window names. The whole run
 // of the program lives here, from FormCreate to FormClose.
+class TCreateTh;
+
 class TMainForm : public platform::Form {
 public:
     explicit TMainForm(Environment& env);
@@ -42,6 +48,7 @@ public:
     // Windows made after the main window; set by the application once made.
     TWarnForm* WarnForm = nullptr;
     TRestoreFm* RestoreFm = nullptr;
+    TCreateTh* CreateTh = nullptr;
 
     // --- Buttons and pages of the window -----------------------------------
     platform::Button OKBn{"OKBn"}, CancelBn{"CancelBn"}, RestoreBn{"RestoreBn"};
@@ -89,6 +96,19 @@ public:
     platform::Image ImgLg{"ImgLg"};
     platform::Button TranspSB{"TranspSB"};
     platform::Button ThemeBn{"ThemeBn"};
+    platform::GroupBox DircetoryGB{"DircetoryGB"};
+    FolderList DirListBox{"DirListBox", env.machine};
+    DriveBox DriveCB{"DriveCB", env.machine};
+    platform::ProgressBar ProgressBar{"ProgressBar"};
+    platform::Button OpenTh{"OpenTh"};
+    platform::Label Info{"Info"};
+    platform::GroupBox AboutThemeGB{"AboutThemeGB"}, DescrGB{"DescrGB"}, AuthorGB{"AuthorGB"},
+        PrevGB{"PrevGB"};
+    platform::Edit AboutRE{"AboutRE"}, AuthorRE{"AuthorRE"}; // read-only rich edits
+    platform::Image Imag1{"Imag1"}, Imag2{"Imag2"}, Imag3{"Imag3"};
+    // The seven item images of the "Other start menu icons" pop-up (items 4
+    // to 10), set once the pop-up is made.
+    std::array<platform::Image*, 7> IconFmImages{};
 
     // --- "Other" page ------------------------------------------------------
     platform::GroupBox StartUpGB{"StartUpGB"};
@@ -153,6 +173,12 @@ public:
     void WinlogoSEClick();
     void TranspSBClick();
 
+    void DirListBoxClick();
+    void DriveCBChange();
+    void OpenThClick();
+    void ThemeBnClick();
+    void SaveThBnClick();
+
     void RebBnClick();
     bool IconSzEdKeyPress(char key);
 
@@ -195,6 +221,16 @@ public:
 
 private:
     void buildControls();
+    void buildThemeControls();
+    // The browser's first folder, before the first DirListBoxClick.
+    void startBrowser();
+    // Item icon `index` (0..9) of the preview; nothing for the pop-up's
+    // images while there is no pop-up.
+    platform::Image* previewItemImage(int index);
+    bool showPreviewIcon(platform::Image& image, const std::string& file);
+    bool showPreviewLogo(const std::string& file);
+    // The pack's "1.ico" .. "10.ico" into the item slots, as icon choices.
+    void loadPackItemIcons(const std::string& folder);
     void selectBuild(int position);
     void disableForUnknownBuild();
     void markStartMenuChanged();

@@ -1,0 +1,276 @@
+// The "Theme Packs" page: walking the folders, the preview of the pack in the
+// current folder, loading it into the main window and saving one.
+#include "app/CreateThemeForm.h"
+#include "app/MainForm.h"
+#include "platform/Files.h"
+#include "platform/IconLibrary.h"
+#include "platform/WinPath.h"
+#include "themes/LogoBitmap.h"
+#include "themes/PackFormat.h"
+#include "themes/PackIndex.h"
+#include "themes/PackPreview.h"
+
+#include <filesystem>
+
+namespace velkan::app {
+
+using platform::Picture;
+using shellpatch::Entry;
+
+namespace {
+
+constexpr const char* kLogoHintPrefix = "Vertical logo ";
+constexpr int kInfoWidth = 137;
+constexpr int kInfoHeight = 26;
+// Enough of a bitmap to read its header.
+constexpr std::size_t kBitmapHeaderBytes = 54;
+
+} // namespace
+
+std::string cutToLimit(const std::string& text, const platform::Edit& edit) {
+    if (edit.maxLength() <= 0)
+        return text;
+    return text.substr(0, static_cast<std::size_t>(edit.maxLength()));
+}
+
+namespace {} // namespace
+
+void TMainForm::buildThemeControls() {
+    DircetoryGB.setCaption("Directory:");
+    ProgressBar.setRange(0, 100);
+    ProgressBar.setStep(5);
+    ThemeBn.setEnabled(false);
+    OpenTh.setCaption("--->");
+    OpenTh.setHint("Open folder with theme pack");
+    OpenTh.setEnabled(false);
+    DescrGB.setCaption("Description:");
+    AuthorGB.setCaption("Author:");
+    PrevGB.setCaption("Preview:");
+    AboutRE.setReadOnly(true);
+    AuthorRE.setReadOnly(true);
+    for (int i = 0; i < 3; ++i)
+        previewItemImage(i)->setHint(themes::kItemIconHints[i]);
+    ImgLg.setBounds(140, 23, 21, 130);
+
+    DirListBox.onClick = [this] { DirListBoxClick(); };
+    DriveCB.onChange = [this] { DriveCBChange(); };
+    OpenTh.onClick = [this] { OpenThClick(); };
+    ThemeBn.onClick = [this] { ThemeBnClick(); };
+    SaveThBn.onClick = [this] { SaveThBnClick(); };
+}
+
+platform::Image* TMainForm::previewItemImage(int index) {
+    platform::Image* own[] = {&Imag1, &Imag2, &Imag3};
+    if (index < 3)
+        return own[index];
+    return IconFmImages[static_cast<std::size_t>(index - 3)];
+}
+
+void TMainForm::startBrowser() {
+    // The process's folder when it lies in the machine, as the shortcut's
+    // working folder would be; else the program folder, else the root of C:.
+    std::error_code ec;
+    const auto here = std::filesystem::current_path(ec);
+    std::string start = "C:\\";
+    if (auto inside = platform::toWinPath(env.machine, here); !ec && inside)
+        start = *inside;
+    else if (!programFolder.empty() && platform::directoryExists(env.machine, programFolder))
+        start = programFolder;
+    if (!DirListBox.setDirectory(start))
+        (void)DirListBox.setDirectory("C:\\");
+    DriveCB.setDrive(DirListBox.drive());
+}
+
+bool TMainForm::showPreviewIcon(platform::Image& image, const std::string& file) {
+    auto host = platform::resolveWinPath(env.machine, file);
+    if (!host) {
+        showError(host.error().message, "Error...");
+        return false;
+    }
+    auto attributes = platform::host::fileAttributes(*host);
+    if (!attributes) {
+        showError(attributes.error().message, "Error...");
+        return false;
+    }
+    // An icon file must open and hold an icon, as the picture loader demands.
+    if (auto readable = platform::File::open(*host, platform::OpenMode::Read, file); !readable) {
+        showError(readable.error().message, "Error...");
+        return false;
+    }
+    const auto library = platform::IconLibrary::open(*host);
+    if (library.kind() != platform::IconLibrary::Kind::IcoFile || library.count() == 0) {
+        showError("Icon image is not valid", "Error...");
+        return false;
+    }
+    image.setPicture({Picture::Kind::IconFile, host->string(), 0});
+    return true;
+}
+
+bool TMainForm::showPreviewLogo(const std::string& file) {
+    ImgLg.clear();
+    std::optional<std::string> problem;
+    themes::BitmapSize size;
+    auto host = platform::resolveWinPath(env.machine, file);
+    if (!host) {
+        problem = host.error().message;
+    } else if (auto opened = platform::File::open(*host, platform::OpenMode::Read, file); !opened) {
+        problem = opened.error().message;
+    } else {
+        auto length = opened->size();
+        auto head = opened->read(std::min<std::uint64_t>(length.valueOr(0), kBitmapHeaderBytes));
+        auto parsed = head ? themes::bitmapSize(*head) : std::nullopt;
+        if (!head || head->size() < 2 || head->substr(0, 2) != "BM" || !parsed) {
+            problem = "Bitmap image is not valid";
+        } else {
+            size = *parsed;
+            ImgLg.setPicture({Picture::Kind::BitmapFile, host->string(), 0});
+        }
+    }
+    // The size and place are set also for a logo that would not load.
+    const int height = size.height < 0 ? -size.height : size.height;
+    ImgLg.setHint(ImgLg.hint() + std::to_string(size.width) + "x" + std::to_string(size.height));
+    ImgLg.setWidth(size.width);
+    ImgLg.setHeight(height);
+    ImgLg.setTop(themes::previewLogoTop(height));
+    if (problem) {
+        showError(*problem, "Error...");
+        return false;
+    }
+    return true;
+}
+
+void TMainForm::DirListBoxClick() {
+    DirListBox.openItem();
+    Info.setCaption("");
+    ImgLg.setHint(kLogoHintPrefix);
+    const std::string folder = DirListBox.directory();
+    const auto preview = themes::readPackPreview(env.machine, folder);
+
+    if (!preview.isPack) {
+        AboutThemeGB.setCaption("");
+        AboutRE.setVisible(false);
+        AuthorRE.setVisible(false);
+        ThemeBn.setEnabled(false);
+        OpenTh.setEnabled(false);
+        for (auto* image : {&Img10, &Img12, &Img14, &Img16, &Img22, &Img32, &ImgLg})
+            image->clear();
+        for (int i = 0; i < shellpatch::kEntryCount; ++i)
+            if (auto* image = previewItemImage(i))
+                image->clear();
+        return;
+    }
+
+    platform::Image* startImages[] = {&Img10, &Img12, &Img14, &Img16, &Img22, &Img32};
+    for (std::size_t i = 0; i < preview.startIcons.size(); ++i)
+        if (preview.startIcons[i] && !showPreviewIcon(*startImages[i], *preview.startIcons[i]))
+            return;
+    if (preview.logo && !showPreviewLogo(*preview.logo))
+        return;
+    for (int i = 0; i < shellpatch::kEntryCount; ++i) {
+        auto* image = previewItemImage(i);
+        if (image && preview.itemIcons[i] && !showPreviewIcon(*image, *preview.itemIcons[i]))
+            return;
+    }
+
+    AboutRE.setVisible(true);
+    AuthorRE.setVisible(true);
+    AboutRE.setText("");
+    AuthorRE.setText("");
+    AboutRE.setText(preview.description);
+    AuthorRE.setText(preview.author);
+    AboutThemeGB.setCaption(preview.name);
+
+    if (StartEdit.enabled()) {
+        ThemeBn.setEnabled(true);
+        OpenTh.setEnabled(true);
+    }
+}
+
+void TMainForm::DriveCBChange() {
+    if (auto changed = DirListBox.setDrive(DriveCB.drive()); !changed) {
+        showError("Drive not ready.", "Error...");
+        DriveCB.setDrive(DirListBox.drive());
+    }
+}
+
+void TMainForm::OpenThClick() {
+    env.shell.ShellExecute("", DirListBox.directory(), "", "", platform::SW_SHOWNORMAL);
+}
+
+void TMainForm::ThemeBnClick() {
+    const std::string folder = DirListBox.directory();
+    if (!themes::holdsPack(env.machine, folder))
+        return;
+    loadedIconCount = 0;
+
+    for (int size : themes::kStartIconSizes) {
+        ProgressBar.stepIt();
+        const std::string file = themes::inFolder(folder, themes::startIconFile(size));
+        if (!platform::fileExists(env.machine, file))
+            continue;
+        loadStartButtonIconWithRetry(file);
+        StartSE.setHint("Loaded " + std::to_string(loadedIconCount) + " icon" +
+                        (loadedIconCount == 1 ? "" : "s"));
+    }
+
+    ProgressBar.stepIt();
+    loadPackItemIcons(folder);
+
+    const themes::PackIndex index(env.machine, folder);
+    ThemeBn.setEnabled(false);
+    // Every key found counts as a caption change, even one that equals the edit.
+    auto take = [this](platform::Edit& edit, const std::optional<std::string>& value) {
+        if (!value)
+            return;
+        ProgEditChange();
+        edit.setText(cutToLimit(*value, edit));
+    };
+    for (const auto& caption : themes::kCaptionKeys) {
+        if (!shellpatch::entryInBuild(caption.entry, isIe4()))
+            continue;
+        ProgressBar.stepIt();
+        take(captionEdit(caption.entry), index.caption(themes::kStartMenuSection, caption.key));
+    }
+    const auto height = index.logoHeight();
+    take(StartEdit, index.startText());
+    take(TooltipEdit, index.tooltip());
+    ProgressBar.stepIt();
+
+    if (height)
+        ScrollBar.setPosition(shellpatch::kLogoMaxHeight - *height);
+    Info.setWidth(kInfoWidth);
+    Info.setHeight(kInfoHeight);
+    Info.setCaption("Note: Go to Main tab to see what has been changed");
+    ProgressBar.setPosition(100);
+    if (const std::string logo = themes::inFolder(folder, themes::kLogoFile);
+        platform::fileExists(env.machine, logo))
+        loadLogo(logo);
+    ProgressBar.setPosition(0);
+}
+
+void TMainForm::loadPackItemIcons(const std::string& folder) {
+    for (int n = 1; n <= shellpatch::kEntryCount; ++n) {
+        const auto entry = static_cast<Entry>(n - 1);
+        if (!shellpatch::entryInBuild(entry, isIe4()))
+            continue;
+        const std::string file = themes::inFolder(folder, themes::itemIconFile(n));
+        if (!platform::fileExists(env.machine, file))
+            continue;
+        // A pack's icons are always the first icon of their file.
+        auto& image = entryImage(entry);
+        image.clear();
+        if (auto host = platform::resolveWinPath(env.machine, file);
+            host && platform::IconLibrary::open(*host).count() > 0)
+            image.setPicture({Picture::Kind::IconFile, host->string(), 0});
+        image.setHint("Changed");
+        iconSlots[n - 1].pending = file + ",0";
+        ShellIconsChanged = true;
+    }
+}
+
+void TMainForm::SaveThBnClick() {
+    if (CreateTh)
+        (void)env.questions.showModal(*CreateTh);
+}
+
+} // namespace velkan::app
