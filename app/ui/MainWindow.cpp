@@ -34,6 +34,8 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent)
     if (form.MainPC.width() == 0)
         form.MainPC.setBounds(ui_->MainPC->x(), ui_->MainPC->y(), ui_->MainPC->width(),
                               ui_->MainPC->height());
+    CaptionControl1 = std::make_unique<caption::ui::TCaptionControl>(this);
+    CaptionControl1->setCaptionGradient(caption::cgAlways);
     bindPageControl(ui_->MainPC, form.MainPC);
     bindButton(ui_->OKBn, form.OKBn);
     bindButton(ui_->CancelBn, form.CancelBn);
@@ -49,7 +51,8 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::followModel() {
     setWindowTitle(QString::fromLatin1(form_.caption().c_str()));
-    setFixedSize(form_.width(), form_.height());
+    const QSize client(form_.width(), form_.height());
+    setFixedSize(CaptionControl1 ? CaptionControl1->windowSize(client) : client);
     if (form_.closed() && isVisible())
         QDialog::done(QDialog::Accepted);
 }

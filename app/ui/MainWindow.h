@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/MainForm.h"
+#include "caption/ui/CaptionControl.h"
 
 namespace Ui {
 class MainForm;
@@ -31,6 +32,9 @@ private:
 
     TMainForm& form_;
     std::unique_ptr<Ui::MainForm> ui_;
+    // Paints the title bar as a gradient; declared last so that it lets go
+    // of the window before the window goes.
+    std::unique_ptr<caption::ui::TCaptionControl> CaptionControl1;
 };
 
 } // namespace velkan::app::ui
