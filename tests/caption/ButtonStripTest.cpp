@@ -74,9 +74,13 @@ TEST(CaptionModelTest, PressMoveAndReleaseReportOnlyClicksOnThePressedButton) {
     CaptionModel model;
     model.Buttons.add({"", true, true, false, cbkOk});
     model.Buttons.add({"", true, true, false, cbkMore});
-    model.recordStrip(200, 14);
     const Point onFirst{205, 10}, onSecond{222, 10}, outside{100, 10};
+    EXPECT_FALSE(model.press(kCaption, onFirst)) << "nothing is hit before a strip is drawn";
+    model.recordStrip(200, 14);
+    model.clearStrip();
+    EXPECT_EQ(model.hitTest(kCaption, onFirst), -1) << "a hidden strip is not hit";
 
+    model.recordStrip(200, 14);
     EXPECT_FALSE(model.press(kCaption, outside));
     EXPECT_EQ(model.pressedIndex(), -1);
     EXPECT_FALSE(model.move(kCaption, onFirst)) << "moves without a press change nothing";

@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
+#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -189,6 +191,83 @@ TEST(CaptionControlTest, CloseBoxClosesAndTheCaptionMovesTheWindow) {
     EXPECT_EQ(pixel(pressed, 3 + 282, 3 + 2), GetSysColor(COLOR_3DDKSHADOW)) << "drawn pushed";
     QTest::mouseRelease(&d.dialog, Qt::LeftButton, {}, close);
     EXPECT_FALSE(d.dialog.isVisible());
+}
+
+TEST(CaptionControlTest, DrawCaptionEventChangesOrDrawsTheText) {
+    Dialog d;
+    d.caption->setCaptionGradient(cgAlways);
+    std::string seen;
+    Rect seenRect;
+    d.caption->OnDrawCaption = [&](TCaptionControl&, std::string& text, QPainter&, Rect r,
+                                   bool& drawn) {
+        seen = text;
+        seenRect = r;
+        EXPECT_FALSE(drawn);
+        text = "";
+    };
+    d.dialog.show();
+    QImage emptied = grabWindow(d.dialog, "caption-draw-event-emptied");
+    EXPECT_EQ(seen, "Hello");
+    // The work rectangle: after the left edge and 2 more, up to the close box.
+    EXPECT_EQ(seenRect, (Rect{3, 0, 280, 18}));
+    EXPECT_FALSE(anyPixel(emptied, QRect(6, 5, 40, 14), RGB(255, 255, 255)));
+
+    d.caption->OnDrawCaption = [](TCaptionControl&, std::string&, QPainter& dc, Rect r,
+                                  bool& drawn) {
+        dc.fillRect(r.left, r.top, 10, r.height(), Qt::red);
+        drawn = true;
+    };
+    d.caption->repaintFrame();
+    QImage own = grabWindow(d.dialog, "caption-draw-event-own");
+    EXPECT_EQ(pixel(own, 3 + 5, 10), RGB(255, 0, 0));
+    EXPECT_FALSE(anyPixel(own, QRect(16, 5, 40, 14), RGB(255, 255, 255)));
+}
+
+TEST(CaptionControlTest, ToolWindowsAndFramelessOwners) {
+    app();
+    QWidget tool(nullptr, Qt::Tool);
+    tool.setFixedSize(200, 60);
+    tool.setWindowTitle("Tool");
+    TCaptionControl toolCaption(&tool);
+    EXPECT_EQ(toolCaption.borderStyle(), bsToolWindow);
+    toolCaption.Buttons().add({"", true, true, false, cbkOk});
+    toolCaption.setShowButtons(true);
+    bool clicked = false;
+    toolCaption.OnButtonClick = [&](TCaptionControl&, int, bool&) { clicked = true; };
+    tool.show();
+    grabWindow(tool, "caption-tool-window");
+    EXPECT_EQ(tool.size(), QSize(206, 60 + 3 + 16 + 3));
+    EXPECT_EQ(toolCaption.captionRect(), QRect(3, 3, 200, 15));
+    EXPECT_TRUE(toolCaption.buttonRect(0).isEmpty()) << "tool windows get no extra buttons";
+    for (int x = 5; x < 200; x += 4)
+        QTest::mouseClick(&tool, Qt::LeftButton, {}, QPoint(x, 10));
+    EXPECT_FALSE(clicked);
+
+    QWidget bare(nullptr, Qt::FramelessWindowHint);
+    bare.resize(100, 50);
+    TCaptionControl none(&bare);
+    EXPECT_EQ(none.borderStyle(), bsNone);
+    EXPECT_EQ(bare.size(), QSize(100, 50));
+    EXPECT_TRUE(none.captionRect().isEmpty());
+}
+
+TEST(CaptionControlTest, RightClickPopsThePopupMenuAndColoursFollowTheScheme) {
+    Dialog d;
+    d.caption->setCaptionGradient(cgAlways);
+    QMenu menu;
+    menu.addAction("Hello");
+    d.caption->setPopupMenu(&menu);
+    d.dialog.show();
+    activate(d.dialog);
+    QTest::mouseClick(&d.dialog, Qt::RightButton, {}, QPoint(100, 10));
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
+    activate(d.dialog);
+
+    ScopedSysColor scheme(COLOR_ACTIVECAPTION, RGB(128, 0, 0));
+    EXPECT_EQ(pixel(grabWindow(d.dialog, "caption-before-scheme"), 301, 4), RGB(0, 0, 128));
+    d.caption->systemColoursChanged();
+    EXPECT_EQ(pixel(grabWindow(d.dialog, "caption-after-scheme"), 301, 4), RGB(128, 0, 0));
 }
 
 // A sizeable window with a strip of every kind of extra button.
