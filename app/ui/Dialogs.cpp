@@ -4,10 +4,12 @@
 #include <QDialog>
 #include <QPointer>
 
+#include "app/CreateThemeForm.h"
 #include "app/RebootForm.h"
 #include "app/RestoreForm.h"
 #include "app/WarnForm.h"
 #include "platform/ui/ControlBinding.h"
+#include "ui_CreateThemeDialog.h"
 #include "ui_ProgressWindow.h"
 #include "ui_RebootDialog.h"
 #include "ui_RestoreDialog.h"
@@ -78,12 +80,37 @@ int showWarn(platform::ModalWindow& window, QWidget* parent) {
     return runModal(dialog, model);
 }
 
+int showCreateTheme(platform::ModalWindow& window, QWidget* parent) {
+    auto& model = dynamic_cast<TCreateTh&>(window);
+    QDialog dialog(parent);
+    Ui::CreateTh ui;
+    ui.setupUi(&dialog);
+    dialog.setWindowTitle(QString::fromLatin1(model.Form::caption().c_str()));
+    bindGroupBox(ui.ThemeGB, model.ThemeGB);
+    bindLabel(ui.NameLb, model.NameLb);
+    bindLabel(ui.AuthLb, model.AuthLb);
+    bindLabel(ui.DescrLb, model.DescrLb);
+    const std::pair<QLineEdit*, platform::Edit*> edits[] = {
+        {ui.NameEd, &model.NameEd}, {ui.AuthEd, &model.AuthEd}, {ui.DescrEd, &model.DescrEd}};
+    for (auto [view, edit] : edits) {
+        bindEdit(view, *edit);
+        // Enter saves from any of the three edits.
+        QObject::connect(view, &QLineEdit::returnPressed, view,
+                         [&model] { (void)model.NameEdKeyPress(13); });
+    }
+    bindButton(ui.OkBn, model.OkBn);
+    bindButton(ui.CancBn, model.CancBn);
+    ui.NameEd->setFocus();
+    return runModal(dialog, model);
+}
+
 } // namespace
 
 void registerWindowViews(platform::ui::QtQuestions& questions, Environment& env) {
     questions.registerModalView("TRestoreFm", showRestore);
     questions.registerModalView("TRebootForm", showReboot);
     questions.registerModalView("TWarnForm", showWarn);
+    questions.registerModalView("TCreateTh", showCreateTheme);
     env.showProgressWindow = [](TAutoTheme& model) -> std::shared_ptr<void> {
         auto* dialog = new QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
                                                 Qt::WindowTitleHint);

@@ -1,3 +1,4 @@
+#include "app/ui/BrowserBindings.h"
 #include "app/ui/Pages.h"
 #include "app/ui/Pictures.h"
 #include "hidden/ui/SecretPanelView.h"
@@ -23,8 +24,25 @@ ThemePage::ThemePage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new U
     bindGeometry(ui_->MetrcBv, f.MetrcBv);
     ui_->MetrcBv->raise();
     bindImage(ui_->ImgLg, f.ImgLg, renderPicture);
+    bindGeometry(ui_->ImgLg, f.ImgLg);
     bindButton(ui_->TranspSB, f.TranspSB);
     bindButton(ui_->ThemeBn, f.ThemeBn);
+
+    bindGroupBox(ui_->DircetoryGB, f.DircetoryGB);
+    bindDriveBox(ui_->DriveCB, f.DriveCB);
+    bindFolderList(ui_->DirListBox, f.DirListBox);
+    bindLabel(ui_->Info, f.Info);
+    bindProgressBar(ui_->ProgressBar, f.ProgressBar);
+    bindButton(ui_->OpenTh, f.OpenTh);
+    bindGroupBox(ui_->AboutThemeGB, f.AboutThemeGB);
+    bindGroupBox(ui_->DescrGB, f.DescrGB);
+    bindGroupBox(ui_->AuthorGB, f.AuthorGB);
+    bindGroupBox(ui_->PrevGB, f.PrevGB);
+    bindRichEdit(ui_->AboutRE, f.AboutRE);
+    bindRichEdit(ui_->AuthorRE, f.AuthorRE);
+    bindImage(ui_->Imag1, f.Imag1, renderPicture);
+    bindImage(ui_->Imag2, f.Imag2, renderPicture);
+    bindImage(ui_->Imag3, f.Imag3, renderPicture);
 }
 
 ThemePage::~ThemePage() = default;

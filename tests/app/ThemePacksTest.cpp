@@ -15,9 +15,8 @@
 #include "tools/Install.h"
 #include "tools/ShellView.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 using namespace velkan;
 using platform::Picture;
