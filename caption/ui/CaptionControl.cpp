@@ -447,8 +447,17 @@ bool TCaptionControl::mousePress(QMouseEvent* e, bool doubleClick) {
         repaintFrame();
         return true;
     }
-    if (!bar.contains(pt.x, pt.y))
+    if (!bar.contains(pt.x, pt.y)) {
+        const Qt::Edges edges = frameEdgesAt(pt);
+        if (edges && !owner_->isMaximized()) {
+            if (owner_->windowHandle() && owner_->windowHandle()->startSystemResize(edges))
+                return true;
+            sizing_ = edges;
+            moveStart_ = e->globalPosition().toPoint();
+            sizeStart_ = owner_->geometry();
+        }
         return true;
+    }
 
     const CaptionLayout layout =
         layoutCaption(borderStyle_, borderIcons_, model_.maximized(), bar.width(), bar.height());
@@ -478,6 +487,23 @@ bool TCaptionControl::mouseMove(QMouseEvent* e) {
     const Point pt = windowPoint(e);
     if (moving_) {
         owner_->move(windowStart_ + e->globalPosition().toPoint() - moveStart_);
+        return true;
+    }
+    if (sizing_) {
+        const QPoint d = e->globalPosition().toPoint() - moveStart_;
+        QRect g = sizeStart_;
+        if (sizing_ & Qt::LeftEdge)
+            g.setLeft(g.left() + d.x());
+        if (sizing_ & Qt::RightEdge)
+            g.setRight(g.right() + d.x());
+        if (sizing_ & Qt::TopEdge)
+            g.setTop(g.top() + d.y());
+        if (sizing_ & Qt::BottomEdge)
+            g.setBottom(g.bottom() + d.y());
+        const QSize least = owner_->minimumSize().expandedTo(
+            QSize(GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)));
+        if (g.width() >= least.width() && g.height() >= least.height())
+            owner_->setGeometry(g);
         return true;
     }
     const QRect barQ = captionRect();
@@ -515,8 +541,9 @@ bool TCaptionControl::mouseRelease(QMouseEvent* e) {
     }
     if (e->button() != Qt::LeftButton)
         return false;
-    if (moving_) {
+    if (moving_ || sizing_) {
         moving_ = false;
+        sizing_ = {};
         return true;
     }
     if (model_.pressedIndex() >= 0) {
@@ -543,6 +570,29 @@ bool TCaptionControl::mouseRelease(QMouseEvent* e) {
         return true;
     }
     return false;
+}
+
+Qt::Edges TCaptionControl::frameEdgesAt(Point pt) const {
+    if (borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin)
+        return {};
+    const Margins m = margins();
+    // Windows lets the corners be grabbed a caption button's width along
+    // either edge.
+    const int corner = GetSystemMetrics(SM_CXSIZE);
+    const int w = owner_->width();
+    const int h = owner_->height();
+    Qt::Edges edges;
+    const bool left = pt.x < m.left, right = pt.x >= w - m.right;
+    const bool top = pt.y < frameHeight(borderStyle_), bottom = pt.y >= h - m.bottom;
+    if (left || (pt.x < corner && (top || bottom)))
+        edges |= Qt::LeftEdge;
+    if (right || (pt.x >= w - corner && (top || bottom)))
+        edges |= Qt::RightEdge;
+    if (top || (pt.y < corner && (left || right)))
+        edges |= Qt::TopEdge;
+    if (bottom || (pt.y >= h - corner && (left || right)))
+        edges |= Qt::BottomEdge;
+    return edges;
 }
 
 void TCaptionControl::standardButtonClicked(CaptionGlyph glyph) {

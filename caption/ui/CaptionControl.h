@@ -113,6 +113,7 @@ private:
     bool mousePress(QMouseEvent* e, bool doubleClick);
     bool mouseMove(QMouseEvent* e);
     bool mouseRelease(QMouseEvent* e);
+    Qt::Edges frameEdgesAt(Point p) const;
     std::optional<CaptionGlyph> standardButtonAt(Point p) const;
     void standardButtonClicked(CaptionGlyph glyph);
 
@@ -132,6 +133,9 @@ private:
     // Standard caption button under a left press, and whether it shows pushed.
     std::optional<CaptionGlyph> standardPressed_;
     bool standardShown_ = false;
+    // Sizing the window by its frame: the edges being dragged.
+    Qt::Edges sizing_;
+    QRect sizeStart_;
     // Moving the window by its caption.
     bool moving_ = false;
     QPoint moveStart_;

@@ -347,6 +347,15 @@ TEST(CaptionButtonsTest, StripOfEveryKindReportsClicksAndTogglesPushed) {
     QTest::mouseClick(&window, Qt::LeftButton, {}, ok.center());
     EXPECT_EQ(clicks.size(), 3u);
 
+    // The frame's bottom-right corner sizes the window.
+    const QSize before = window.size();
+    const QPoint corner(before.width() - 2, before.height() - 2);
+    QTest::mousePress(&window, Qt::LeftButton, {}, corner);
+    QTest::mouseMove(&window, corner + QPoint(40, 30));
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, corner + QPoint(40, 30));
+    EXPECT_EQ(window.size(), before + QSize(40, 30));
+    EXPECT_EQ(caption->clientArea()->size(), before + QSize(40 - 8, 30 - 4 - 19 - 4));
+
     // On the left, the caption text follows the strip.
     caption->setShowButtons(true);
     caption->setButtonsDirection(dirLeft);
