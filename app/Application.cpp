@@ -11,6 +11,10 @@ Application::~Application() = default;
 void Application::createForms() {
     MainForm = std::make_unique<TMainForm>(env);
     MainForm->FormCreate();
+    IconFm = std::make_unique<TIconFm>();
+    IconFm->MoreBn = &MainForm->MoreBn;
+    MainForm->IconFm = IconFm.get();
+    MainForm->IconFmImages = IconFm->images();
     WarnForm = std::make_unique<TWarnForm>(env.registry);
     const auto& paths = MainForm->paths;
     RestoreFm = std::make_unique<TRestoreFm>(platform::fileExists(env.machine, paths.userSav),
@@ -19,6 +23,8 @@ void Application::createForms() {
     MainForm->RestoreFm = RestoreFm.get();
     CreateTh = std::make_unique<TCreateTh>(*MainForm);
     MainForm->CreateTh = CreateTh.get();
+    BrwsIcnForm = std::make_unique<TBrwsIcnForm>(env.questions, env.machine, MainForm->windowsFolder);
+    MainForm->BrwsIcnForm = BrwsIcnForm.get();
 }
 
 } // namespace velkan::app

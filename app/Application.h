@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "app/CreateThemeForm.h"
+#include "app/BrwsIcnForm.h"
 #include "app/Environment.h"
+#include "app/IconFm.h"
 #include "app/MainForm.h"
 #include "app/RestoreForm.h"
 #include "app/WarnForm.h"
@@ -30,6 +32,10 @@ public:
     std::unique_ptr<TWarnForm> WarnForm;
     std::unique_ptr<TRestoreFm> RestoreFm;
     std::unique_ptr<TCreateTh> CreateTh;
+    // Last, so that they go first: the browser's load stops before the
+    // windows it reports to.
+    std::unique_ptr<TIconFm> IconFm;
+    std::unique_ptr<TBrwsIcnForm> BrwsIcnForm;
 };
 
 } // namespace velkan::app

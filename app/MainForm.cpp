@@ -40,6 +40,7 @@ bool isAutoloadArgument(const std::vector<std::string>& args) {
 
 TMainForm::TMainForm(Environment& environment) : Form("MainForm"), env(environment) {
     buildControls();
+    buildEntryIcons();
 }
 
 TMainForm::~TMainForm() = default;
@@ -285,6 +286,7 @@ void TMainForm::FormCreate() {
         startBrowser();
         DirListBoxClick();
     }
+    showCurrentIcons();
 
     // 14.
     MainPC.setActivePage(0);
@@ -325,6 +327,8 @@ void TMainForm::close() {
 void TMainForm::FormClose() {
     // 1. A drawing still running stops before the window it draws into goes.
     SecrPn.stopDrawings();
+    if (BrwsIcnForm)
+        abandonIconLoad();
 
     // 2. The working copies go; what they held is in the .new files by now.
     (void)platform::deleteFile(env.machine, paths.explorerTmp);

@@ -7,6 +7,7 @@
 #include "app/AutoThemeForm.h"
 #include "app/Environment.h"
 #include "app/FolderList.h"
+#include "app/PopupMenu.h"
 #include "app/RestoreForm.h"
 #include "app/WarnForm.h"
 #include "hidden/SecretPanel.h"
@@ -37,6 +38,8 @@ std::string cutToLimit(const std::string& text, const platform::Edit& edit);
 // say what changed, and the handlers under their window names. The whole run
 // of the program lives here, from FormCreate to FormClose.
 class TCreateTh;
+class TBrwsIcnForm;
+class TIconFm;
 
 class TMainForm : public platform::Form {
 public:
@@ -49,6 +52,8 @@ public:
     TWarnForm* WarnForm = nullptr;
     TRestoreFm* RestoreFm = nullptr;
     TCreateTh* CreateTh = nullptr;
+    TBrwsIcnForm* BrwsIcnForm = nullptr;
+    TIconFm* IconFm = nullptr;
 
     // --- Buttons and pages of the window -----------------------------------
     platform::Button OKBn{"OKBn"}, CancelBn{"CancelBn"}, RestoreBn{"RestoreBn"};
@@ -71,6 +76,9 @@ public:
         ContrImgSB{"ContrImgSB"}, FindImgSB{"FindImgSB"}, HelpImgSB{"HelpImgSB"},
         RunImgSB{"RunImgSB"}, LogImgSB{"LogImgSB"}, SuspImgSB{"SuspImgSB"},
         ShutImgSB{"ShutImgSB"};
+    // The entry images' pop-up menu and its one item, "&Restore icon".
+    PopupMenu PopMn{"PopMn"};
+    platform::Button Restore{"Restore"};
     platform::CheckBox ContrCB{"ContrCB"}, FindCB{"FindCB"}, RunCB{"RunCB"}, LogCB{"LogCB"},
         SuspCB{"SuspCB"}, ShutCB{"ShutCB"};
 
@@ -109,6 +117,8 @@ public:
     // The seven item images of the "Other start menu icons" pop-up (items 4
     // to 10), set once the pop-up is made.
     std::array<platform::Image*, 7> IconFmImages{};
+    // Opens the "Other start menu icons" pop-up when the mouse comes over it.
+    platform::Button MoreBn{"MoreBn"};
 
     // --- "Other" page ------------------------------------------------------
     platform::GroupBox StartUpGB{"StartUpGB"};
@@ -138,6 +148,8 @@ public:
     startmenu::IconSlots iconSlots{};
     std::string lastIconFile;
     std::uint8_t loadedIconCount = 0;
+    // The entry image a mouse button was last pressed on; "&Restore icon" acts on it.
+    platform::Image* popupTarget = nullptr;
 
     bool StartTextChanged = false, TooltipChanged = false, CaptionsChanged = false,
          IconChanged = false, LogoChanged = false, UserFileChanged = false,
@@ -178,6 +190,21 @@ public:
     void OpenThClick();
     void ThemeBnClick();
     void SaveThBnClick();
+
+    // Start-menu entry icons.
+    void showCurrentIcons();
+    void ProgImgSBClick(platform::Button& sender);
+    void ProgImgSBMouseDown(platform::Button& sender, MouseButton button);
+    void ShutImgMouseDown(platform::Image& sender, MouseButton button);
+    void RestoreClick();
+    // The icon the browser's selected index names in `file`, for the entry
+    // whose button this is; in autoload mode only the bare file is kept.
+    void setSlotIcon(platform::Button& button, const std::string& file);
+    void MoreBnMouseMove();
+    void Imag1MouseMove();
+    // What ExtractIcon gives for `file` and `index` (a bare name is looked
+    // for in the System and Windows folders), or nothing.
+    platform::Picture extractedIcon(const std::string& file, int index) const;
 
     void RebBnClick();
     bool IconSzEdKeyPress(char key);
@@ -221,6 +248,9 @@ public:
 
 private:
     void buildControls();
+    void buildEntryIcons();
+    // The icon browser's list load stops; its thread is gone afterwards.
+    void abandonIconLoad();
     void buildThemeControls();
     // The browser's first folder, before the first DirListBoxClick.
     void startBrowser();

@@ -2,6 +2,7 @@
 
 #include <QImageReader>
 
+#include "platform/IconLibrary.h"
 #include "tools/StartMenuLogo.h"
 
 namespace velkan::app::ui {
@@ -28,6 +29,18 @@ QImage readIconImage(const QString& file) {
 } // namespace
 
 namespace {
+
+// ExtractIcon's picture at the large-icon size, the mask applied as alpha.
+QImage libraryIcon(const std::string& file, int index) {
+    auto icon = platform::IconLibrary::open(file).icon(index);
+    if (!icon)
+        return {};
+    QImage image(icon->width, icon->height, QImage::Format_ARGB32);
+    for (int y = 0; y < icon->height; ++y)
+        for (int x = 0; x < icon->width; ++x)
+            image.setPixel(x, y, icon->rgba(x, y));
+    return image;
+}
 
 QImage fromCanvas(const machine::Canvas& canvas) {
     QImage image(canvas.width(), canvas.height(), QImage::Format_ARGB32);
@@ -60,6 +73,7 @@ QPixmap renderPicture(const platform::Picture& picture) {
             return QPixmap::fromImage(defaultStartMenuLogo());
         return {};
     case Kind::IconInLibrary:
+        return QPixmap::fromImage(libraryIcon(picture.path, picture.index));
     case Kind::None:
         break;
     }
