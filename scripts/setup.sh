@@ -10,6 +10,7 @@ packages=(
   libpng-dev zlib1g-dev
   fonts-wine
   xdg-utils
+  icoutils clang libclang-rt-14-dev
 )
 
 missing=()

@@ -13,5 +13,6 @@ int runInstall(const std::vector<std::string>& args);
 int runCreate(const std::vector<std::string>& args);
 int runBoot(const std::vector<std::string>& args);
 int runShow(const std::vector<std::string>& args);
+int runIcons(const std::vector<std::string>& args);
 
 } // namespace velkan::machine

@@ -25,6 +25,7 @@ const Command kCommands[] = {
      "create [--build N|CAPTION] [--user-layout N|CAPTION] [DIR]"},
     {"boot", velkan::machine::runBoot, "boot [DIR]"},
     {"show", velkan::machine::runShow, "show [DIR] [--json] [--now]"},
+    {"icons", velkan::machine::runIcons, "icons FILE [--out DIR] [--ico]"},
 };
 
 void printUsage(FILE* to) {
