@@ -1,5 +1,6 @@
 // The "Theme Packs" page: walking the folders, the preview of the pack in the
 // current folder, loading it into the main window and saving one.
+#include "app/BrwsIcnForm.h"
 #include "app/CreateThemeForm.h"
 #include "app/MainForm.h"
 #include "platform/Files.h"
@@ -146,17 +147,18 @@ void TMainForm::DirListBoxClick() {
     const std::string folder = DirListBox.directory();
     const auto preview = themes::readPackPreview(env.machine, folder);
 
+    // What the pack lacks shows empty, not as the pack shown before had it.
+    for (auto* image : {&Img10, &Img12, &Img14, &Img16, &Img22, &Img32, &ImgLg})
+        image->clear();
+    for (int i = 0; i < shellpatch::kEntryCount; ++i)
+        if (auto* image = previewItemImage(i))
+            image->clear();
     if (!preview.isPack) {
         AboutThemeGB.setCaption("");
         AboutRE.setVisible(false);
         AuthorRE.setVisible(false);
         ThemeBn.setEnabled(false);
         OpenTh.setEnabled(false);
-        for (auto* image : {&Img10, &Img12, &Img14, &Img16, &Img22, &Img32, &ImgLg})
-            image->clear();
-        for (int i = 0; i < shellpatch::kEntryCount; ++i)
-            if (auto* image = previewItemImage(i))
-                image->clear();
         return;
     }
 
@@ -249,22 +251,16 @@ void TMainForm::ThemeBnClick() {
 }
 
 void TMainForm::loadPackItemIcons(const std::string& folder) {
+    // A pack's icons are always the first icon of their file.
+    if (BrwsIcnForm)
+        BrwsIcnForm->selectedIconIndex = 0;
     for (int n = 1; n <= shellpatch::kEntryCount; ++n) {
         const auto entry = static_cast<Entry>(n - 1);
         if (!shellpatch::entryInBuild(entry, isIe4()))
             continue;
         const std::string file = themes::inFolder(folder, themes::itemIconFile(n));
-        if (!platform::fileExists(env.machine, file))
-            continue;
-        // A pack's icons are always the first icon of their file.
-        auto& image = entryImage(entry);
-        image.clear();
-        if (auto host = platform::resolveWinPath(env.machine, file);
-            host && platform::IconLibrary::open(*host).count() > 0)
-            image.setPicture({Picture::Kind::IconFile, host->string(), 0});
-        image.setHint("Changed");
-        iconSlots[n - 1].pending = file + ",0";
-        ShellIconsChanged = true;
+        if (platform::fileExists(env.machine, file))
+            setSlotIcon(entryButton(entry), file);
     }
 }
 

@@ -161,6 +161,12 @@ TEST(ThemeBrowser, AFolderWithoutIndexShowsNothingAndLoadsNothing) {
     auto& f = run.form();
     browse(f, kProgram + "Sample Theme Pack");
     ASSERT_TRUE(f.ThemeBn.enabled());
+    // A pack without item icons and with one Start-button icon shows no
+    // picture left over from the pack before.
+    browse(f, kProgram + "Ulmrit Theme Pack");
+    EXPECT_EQ(f.Imag1.picture().kind, Picture::Kind::None);
+    EXPECT_EQ(f.Img32.picture().kind, Picture::Kind::None);
+    EXPECT_EQ(f.Img16.picture().kind, Picture::Kind::IconFile);
     browse(f, "C:\\Pics");
     EXPECT_EQ(f.AboutThemeGB.caption(), "");
     EXPECT_FALSE(f.AboutRE.visible());
