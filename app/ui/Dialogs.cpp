@@ -8,6 +8,7 @@
 #include "app/RebootForm.h"
 #include "app/RestoreForm.h"
 #include "app/WarnForm.h"
+#include "app/ui/IconBrowserDialog.h"
 #include "platform/ui/ControlBinding.h"
 #include "ui_CreateThemeDialog.h"
 #include "ui_ProgressWindow.h"
@@ -110,6 +111,7 @@ void registerWindowViews(platform::ui::QtQuestions& questions, Environment& env)
     questions.registerModalView("TRestoreFm", showRestore);
     questions.registerModalView("TRebootForm", showReboot);
     questions.registerModalView("TWarnForm", showWarn);
+    questions.registerModalView("TBrwsIcnForm", showIconBrowser);
     questions.registerModalView("TCreateTh", showCreateTheme);
     env.showProgressWindow = [](TAutoTheme& model) -> std::shared_ptr<void> {
         auto* dialog = new QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
