@@ -1,4 +1,7 @@
 #include <QFont>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPointer>
 
 #include "app/ui/Pages.h"
 #include "app/ui/Pictures.h"
@@ -27,6 +30,36 @@ platform::ui::TextConversion shellTextConversion(TMainForm& form) {
             }};
 }
 
+namespace {
+
+// Mouse presses on an entry image or the button over it reach the model's
+// MouseDown handlers, which choose the pop-up target and open PopMn.
+class EntryMouse : public QObject {
+public:
+    EntryMouse(TMainForm& form, platform::Button* button, platform::Image* image, QObject* parent)
+        : QObject(parent), form_(form), button_(button), image_(image) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::MouseButtonPress)
+            return false;
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const auto which = mouse->button() == Qt::RightButton  ? MouseButton::Right
+                           : mouse->button() == Qt::MiddleButton ? MouseButton::Middle
+                                                                 : MouseButton::Left;
+        if (button_)
+            form_.ProgImgSBMouseDown(*button_, which);
+        else
+            form_.ShutImgMouseDown(*image_, which);
+        return false;
+    }
+
+private:
+    TMainForm& form_;
+    platform::Button* button_;
+    platform::Image* image_;
+};
+
+} // namespace
+
 MainPage::MainPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui::TabSheet2) {
     ui_->setupUi(this);
     const auto text = shellTextConversion(f);
@@ -52,7 +85,24 @@ MainPage::MainPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui:
         bindEdit(edits[i], f.captionEdit(entry), text, dbl(f.captionEdit(entry)));
         bindImage(images[i], f.entryImage(entry), renderPicture);
         bindButton(buttons[i], f.entryButton(entry));
+        images[i]->installEventFilter(new EntryMouse(f, nullptr, &f.entryImage(entry), images[i]));
+        buttons[i]->installEventFilter(
+            new EntryMouse(f, &f.entryButton(entry), nullptr, buttons[i]));
     }
+    // "&Restore icon" opens beside the entry image the mouse was pressed on.
+    auto* menu = new QMenu(this);
+    menu->setObjectName("PopMn");
+    QAction* restore = menu->addAction(QString::fromLatin1(f.Restore.caption().c_str()));
+    restore->setObjectName("Restore");
+    connect(restore, &QAction::triggered, this, [&f] { f.Restore.click(); });
+    QPointer<QMenu> alive(menu);
+    f.PopMn.onPopup = [alive, &f, images](int, int) {
+        if (!alive)
+            return;
+        for (QLabel* image : images)
+            if (f.popupTarget && image->objectName() == QString::fromLatin1(f.popupTarget->name().c_str()))
+                alive->popup(image->mapToGlobal(QPoint(60, 60)));
+    };
     bindCheckBox(ui_->ContrCB, f.ContrCB);
     bindCheckBox(ui_->FindCB, f.FindCB);
     bindCheckBox(ui_->RunCB, f.RunCB);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -47,6 +48,25 @@ TEST(IconBrowserWindow, ChoosingAnIconForRunInTheDialogReachesTheRegistryAtOk) {
     EXPECT_EQ(status, "SHELL32.DLL,0");
     EXPECT_EQ(run.form().iconSlots[6].pending, "SHELL32.DLL,3");
     EXPECT_EQ(runImage->toolTip(), "Changed");
+}
+
+TEST(IconBrowserWindow, RightClickOnAnEntryImageOffersRestoreIcon) {
+    TempDir dir;
+    ASSERT_TRUE(machine::createMachine(dir.path()).ok());
+    ASSERT_TRUE(machine::installVelkan(dir.path()).ok());
+    whenModal([](QWidget* box) { clickButton(box, "OK"); });
+    GuiRun run(dir.path());
+    run.start();
+    QTest::mouseClick(run.find<QToolButton>("HelpImgSB"), Qt::RightButton);
+    EXPECT_EQ(run.form().popupTarget, &run.form().HelpImg);
+    EXPECT_EQ(run.form().PopMn.openings(), 1);
+    auto* menu = run.find<QMenu>("PopMn");
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->isVisible());
+    menu->findChild<QAction*>("Restore")->trigger();
+    EXPECT_EQ(run.form().iconSlots[5].pending, "\x01\x02\x03");
+    EXPECT_TRUE(run.form().ShellIconsChanged);
+    menu->hide();
 }
 
 } // namespace
