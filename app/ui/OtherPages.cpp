@@ -1,4 +1,9 @@
+#include <QEvent>
+#include <QPointer>
+#include <QToolButton>
+
 #include "app/ui/BrowserBindings.h"
+#include "app/ui/IconFmWindow.h"
 #include "app/ui/Pages.h"
 #include "app/ui/Pictures.h"
 #include "hidden/ui/SecretPanelView.h"
@@ -9,6 +14,25 @@
 namespace velkan::app::ui {
 
 using namespace platform::ui;
+
+namespace {
+
+// Runs `action` whenever the mouse moves over (or enters) the widget.
+class MouseOver : public QObject {
+public:
+    MouseOver(QObject* parent, std::function<void()> action)
+        : QObject(parent), action_(std::move(action)) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)
+            action_();
+        return false;
+    }
+
+private:
+    std::function<void()> action_;
+};
+
+} // namespace
 
 ThemePage::ThemePage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui::TabSheet3) {
     ui_->setupUi(this);
@@ -43,6 +67,24 @@ ThemePage::ThemePage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new U
     bindImage(ui_->Imag1, f.Imag1, renderPicture);
     bindImage(ui_->Imag2, f.Imag2, renderPicture);
     bindImage(ui_->Imag3, f.Imag3, renderPicture);
+    // The "Other start menu icons" pop-up: the mouse over MoreBn opens it,
+    // over the rest of the page closes it.
+    bindButton(ui_->MoreBn, f.MoreBn);
+    addUpdateHook(f.MoreBn, [more = QPointer<QToolButton>(ui_->MoreBn), &f] {
+        if (more)
+            more->setChecked(f.MoreBn.down());
+    });
+    ui_->MoreBn->setMouseTracking(true);
+    ui_->MoreBn->installEventFilter(new MouseOver(ui_->MoreBn, [&f] { f.MoreBnMouseMove(); }));
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ui_->DircetoryGB, ui_->AboutThemeGB, ui_->PrevGB, ui_->Info, ui_->Img10, ui_->Img12,
+             ui_->Img14, ui_->Img16, ui_->Img22, ui_->Img32, ui_->Imag1, ui_->Imag2, ui_->Imag3,
+             ui_->ImgLg}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(new MouseOver(w, [&f] { f.Imag1MouseMove(); }));
+    }
+    if (f.IconFm)
+        new IconFmWindow(*f.IconFm, this);
 }
 
 ThemePage::~ThemePage() = default;

@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -67,6 +68,29 @@ TEST(IconBrowserWindow, RightClickOnAnEntryImageOffersRestoreIcon) {
     EXPECT_EQ(run.form().iconSlots[5].pending, "\x01\x02\x03");
     EXPECT_TRUE(run.form().ShellIconsChanged);
     menu->hide();
+}
+
+TEST(IconBrowserWindow, TheOtherIconsPopUpComesWithTheMouseOverMoreBn) {
+    TempDir dir;
+    ASSERT_TRUE(machine::createMachine(dir.path()).ok());
+    ASSERT_TRUE(machine::installVelkan(dir.path()).ok());
+    whenModal([](QWidget* box) { clickButton(box, "OK"); });
+    GuiRun run(dir.path());
+    run.start();
+    run.find<QTabWidget>("MainPC")->setCurrentIndex(1);
+    auto* more = run.find<QToolButton>("MoreBn");
+    ASSERT_TRUE(more);
+    QTest::mouseMove(more);
+    QEvent enterMore(QEvent::Enter);
+    QApplication::sendEvent(more, &enterMore);
+    auto* pop = run.window().findChild<QWidget*>("IconFm");
+    ASSERT_TRUE(pop);
+    EXPECT_TRUE(pop->isVisible());
+    EXPECT_TRUE(more->isChecked());
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(run.find<QWidget>("PrevGB"), &enter);
+    EXPECT_FALSE(pop->isVisible());
+    EXPECT_FALSE(run.form().MoreBn.down());
 }
 
 } // namespace
