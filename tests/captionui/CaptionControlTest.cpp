@@ -60,7 +60,6 @@ void activate(QWidget& w) {
 // A fixed dialog like the main window: close box only.
 struct Dialog {
     Dialog() {
-        app();
         dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
         dialog.setFixedSize(300, 120);
@@ -70,6 +69,8 @@ struct Dialog {
         label->setGeometry(10, 20, 80, 16);
         caption = std::make_unique<TCaptionControl>(&dialog);
     }
+    // The application comes first: each test may run alone in its own process.
+    QApplication& application = app();
     QDialog dialog;
     QLabel* label;
     std::unique_ptr<TCaptionControl> caption;
