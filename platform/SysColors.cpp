@@ -1,4 +1,5 @@
 #include "platform/SysColors.h"
+#include "platform/OverrideTable.h"
 
 #include <array>
 #include <map>
@@ -58,44 +59,30 @@ static_assert(
     }(),
     "the table is indexed by the element number");
 
-std::mutex overridesMutex;
-std::map<int, COLORREF>& overrides() {
-    static std::map<int, COLORREF> values;
-    return values;
+OverrideTable<COLORREF>& overrides() {
+    static OverrideTable<COLORREF> table;
+    return table;
 }
 
 } // namespace
 
 COLORREF GetSysColor(int index) {
-    {
-        std::lock_guard lock(overridesMutex);
-        auto found = overrides().find(index);
-        if (found != overrides().end())
-            return found->second;
-    }
+    if (auto overridden = overrides().find(index))
+        return *overridden;
     if (index < 0 || index >= int(sysColors.size()))
         return 0;
     return sysColors[std::size_t(index)].colour;
 }
 
-ScopedSysColor::ScopedSysColor(int index, COLORREF colour)
-    : index_(index), hadOverride_(false), previous_(0) {
-    std::lock_guard lock(overridesMutex);
-    auto& values = overrides();
-    auto found = values.find(index);
-    if (found != values.end()) {
+ScopedSysColor::ScopedSysColor(int index, COLORREF colour) : index_(index), hadOverride_(false), previous_(0) {
+    if (auto before = overrides().replace(index, colour)) {
         hadOverride_ = true;
-        previous_ = found->second;
+        previous_ = *before;
     }
-    values[index] = colour;
 }
 
 ScopedSysColor::~ScopedSysColor() {
-    std::lock_guard lock(overridesMutex);
-    if (hadOverride_)
-        overrides()[index_] = previous_;
-    else
-        overrides().erase(index_);
+    overrides().restore(index_, hadOverride_ ? std::optional<COLORREF>(previous_) : std::nullopt);
 }
 
 } // namespace velkan::platform

@@ -1,4 +1,5 @@
 #include "platform/SystemMetrics.h"
+#include "platform/OverrideTable.h"
 
 #include <array>
 #include <map>
@@ -99,10 +100,9 @@ constexpr std::array metrics{
     Metric{SM_MIDEASTENABLED, 0},
 };
 
-std::mutex overridesMutex;
-std::map<int, int>& overrides() {
-    static std::map<int, int> values;
-    return values;
+OverrideTable<int>& overrides() {
+    static OverrideTable<int> table;
+    return table;
 }
 
 int defaultMetric(int index) {
@@ -115,33 +115,20 @@ int defaultMetric(int index) {
 } // namespace
 
 int GetSystemMetrics(int index) {
-    {
-        std::lock_guard lock(overridesMutex);
-        auto found = overrides().find(index);
-        if (found != overrides().end())
-            return found->second;
-    }
+    if (auto overridden = overrides().find(index))
+        return *overridden;
     return defaultMetric(index);
 }
 
-ScopedSystemMetric::ScopedSystemMetric(int index, int value)
-    : index_(index), hadOverride_(false), previous_(0) {
-    std::lock_guard lock(overridesMutex);
-    auto& values = overrides();
-    auto found = values.find(index);
-    if (found != values.end()) {
+ScopedSystemMetric::ScopedSystemMetric(int index, int value) : index_(index), hadOverride_(false), previous_(0) {
+    if (auto before = overrides().replace(index, value)) {
         hadOverride_ = true;
-        previous_ = found->second;
+        previous_ = *before;
     }
-    values[index] = value;
 }
 
 ScopedSystemMetric::~ScopedSystemMetric() {
-    std::lock_guard lock(overridesMutex);
-    if (hadOverride_)
-        overrides()[index_] = previous_;
-    else
-        overrides().erase(index_);
+    overrides().restore(index_, hadOverride_ ? std::optional<int>(previous_) : std::nullopt);
 }
 
 } // namespace velkan::platform

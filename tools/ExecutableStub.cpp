@@ -13,28 +13,28 @@ void putLe32(std::string& bytes, std::size_t offset, std::uint32_t value) {
 }
 
 std::string dosStub(std::string_view message) {
-    std::string stub(128, '\0');
-    stub[0] = 'M';
-    stub[1] = 'Z';
-    putLe16(stub, 0x02, 0x90);   // bytes in the last page
-    putLe16(stub, 0x04, 3);      // pages
-    putLe16(stub, 0x08, 4);      // header paragraphs
-    putLe16(stub, 0x0C, 0xFFFF); // maximum extra paragraphs
-    putLe16(stub, 0x10, 0xB8);   // initial SP
-    putLe16(stub, 0x18, 0x40);   // relocation table
+    std::string dosProgram(128, '\0');
+    dosProgram[0] = 'M';
+    dosProgram[1] = 'Z';
+    putLe16(dosProgram, 0x02, 0x90);   // bytes in the last page
+    putLe16(dosProgram, 0x04, 3);      // pages
+    putLe16(dosProgram, 0x08, 4);      // header paragraphs
+    putLe16(dosProgram, 0x0C, 0xFFFF); // maximum extra paragraphs
+    putLe16(dosProgram, 0x10, 0xB8);   // initial SP
+    putLe16(dosProgram, 0x18, 0x40);   // relocation table
     // push cs; pop ds; mov dx, message; mov ah, 9; int 21h; mov ax, 4C01h; int 21h
     const unsigned char code[] = {0x0E, 0x1F, 0xBA, 0x0E, 0x00, 0xB4, 0x09,
                                   0xCD, 0x21, 0xB8, 0x01, 0x4C, 0xCD, 0x21};
     std::size_t at = 0x40;
     for (unsigned char c : code)
-        stub[at++] = char(c);
+        dosProgram[at++] = char(c);
     for (char c : message) {
-        if (at >= stub.size() - 1)
+        if (at >= dosProgram.size() - 1)
             break;
-        stub[at++] = c;
+        dosProgram[at++] = c;
     }
-    stub[at] = '$';
-    return stub;
+    dosProgram[at] = '$';
+    return dosProgram;
 }
 
 std::string programFiller(std::size_t size, std::uint32_t seed) {

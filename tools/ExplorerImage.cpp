@@ -65,8 +65,8 @@ std::string makeExplorerImage(int position, const Canvas& logo) {
     const BuildTexts& texts = buildTexts(position);
 
     std::string bytes = programFiller(explorerFileSize(position), 0xE0 + position);
-    const std::string stub = dosStub("This program cannot be run in DOS mode.\r\r\n");
-    std::copy(stub.begin(), stub.end(), bytes.begin());
+    const std::string dosProgram = dosStub("This program cannot be run in DOS mode.\r\r\n");
+    std::copy(dosProgram.begin(), dosProgram.end(), bytes.begin());
 
     putTextField(bytes, build.startText.offset, build.startText.length, texts.startText);
     putTextField(bytes, build.tooltip.offset, build.tooltip.length, texts.tooltip);

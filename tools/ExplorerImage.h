@@ -12,7 +12,7 @@ namespace velkan::machine {
 std::size_t explorerFileSize(int position);
 
 // Explorer.exe as the build at `position` ships it, as far as the product
-// looks at it: a DOS stub at the start; the Start-button text, tooltip and
+// looks at it: a DOS program header at the start; the Start-button text, tooltip and
 // Start-menu captions in the build's language at the build's offsets, each
 // field its UTF-16 text followed by NUL units; the 16-bit value 1 in front of
 // the Programs caption; and a 16-colour 21x130 logo bitmap (header, palette,

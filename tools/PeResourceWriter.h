@@ -26,7 +26,7 @@ struct PeResource {
 std::uint16_t addIconGroup(std::vector<PeResource>& resources, std::uint16_t groupId,
                            const std::vector<IconImage>& images, std::uint16_t firstIconId);
 
-// A 32-bit Windows DLL (i386, PE32) with an MZ stub, no code and one .rsrc
+// A 32-bit Windows DLL (i386, PE32) with an MZ header program, no code and one .rsrc
 // section holding `resources`: FileAlignment 0x200, SectionAlignment 0x1000,
 // the directory tree sorted as Windows expects (types, ids and languages in
 // ascending order).

@@ -32,8 +32,8 @@ std::size_t userFileSize(int position) {
 std::string makeUserImage(int position) {
     const ShellBuild& build = kBuilds.at(position);
     std::string bytes = programFiller(userFileSize(position), 0x05E4 + position);
-    const std::string stub = dosStub("This program requires Microsoft Windows.\r\n");
-    std::copy(stub.begin(), stub.end(), bytes.begin());
+    const std::string dosProgram = dosStub("This program requires Microsoft Windows.\r\n");
+    std::copy(dosProgram.begin(), dosProgram.end(), bytes.begin());
 
     for (const auto& place : kStartIconPlaces) {
         const IconImage image = encodeIconImage(drawStartButtonFlag(place.size), 4);
