@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "platform/Files.h"
+#include "platform/Journal.h"
 
 namespace velkan::app {
 
@@ -9,6 +10,24 @@ Application::Application(Environment& environment) : env(environment) {}
 Application::~Application() = default;
 
 void Application::createForms() {
+    // Before anything touches the working copies: they belong to the
+    // customiser that got here first.
+    auto lock = platform::InstanceLock::tryAcquire(env.machine, kInstanceLockName);
+    if (lock) {
+        instanceLock = std::move(*lock);
+    } else if (lock.error().code == platform::WinError::AlreadyExists) {
+        refused_ = true;
+        if (isAutoloadArgument(env.arguments))
+            // Unattended at Windows start: nobody to tell, the next start
+            // applies the pack instead.
+            (void)platform::Journal::ofMachine(env.machine)
+                .append("autoload skipped: the customiser is already running");
+        else
+            env.questions.messageBox(kAlreadyRunning, kTitle, platform::MessageIcon::Warning);
+        return;
+    }
+    // Any other failure (a machine folder that cannot be written) leaves the
+    // lock untaken; the run goes on and meets the read-only files itself.
     MainForm = std::make_unique<TMainForm>(env);
     MainForm->FormCreate();
     IconFm = std::make_unique<TIconFm>();

@@ -27,6 +27,8 @@ constexpr int kLangListWidth = 136;
 constexpr const char* kHomePage = "http://velkan.example.org/";
 constexpr const char* kMailAddress = "velkan@example.org";
 
+} // namespace
+
 bool isAutoloadArgument(const std::vector<std::string>& args) {
     if (args.empty())
         return false;
@@ -35,8 +37,6 @@ bool isAutoloadArgument(const std::vector<std::string>& args) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return first == "/T";
 }
-
-} // namespace
 
 TMainForm::TMainForm(Environment& environment) : Form("MainForm"), env(environment) {
     buildControls();

@@ -41,6 +41,9 @@ class TCreateTh;
 class TBrwsIcnForm;
 class TIconFm;
 
+// Whether the command line asks for the unattended autoload ("/t", any case).
+bool isAutoloadArgument(const std::vector<std::string>& args);
+
 class TMainForm : public platform::Form {
 public:
     explicit TMainForm(Environment& env);
