@@ -1,12 +1,12 @@
 // velkan-machine: make, install into, start ("boot") and inspect a Windows 95
 // machine folder, and expose the registry and profile-string stand-ins on the
 // command line.
-#include "tools/Commands.h"
-
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "tools/Commands.h"
 
 namespace {
 
@@ -26,7 +26,6 @@ const Command kCommands[] = {
     {"boot", velkan::machine::runBoot, "boot [DIR]"},
     {"show", velkan::machine::runShow, "show [DIR] [--json] [--now] [--png FILE [--clock TEXT]]"},
     {"icons", velkan::machine::runIcons, "icons FILE [--out DIR] [--ico]"},
-    {"check", velkan::machine::runCheck, "check [DIR] [--verbose]"},
 };
 
 void printUsage(FILE* to) {
