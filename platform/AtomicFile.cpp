@@ -1,5 +1,7 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/FaultInjection.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -12,7 +14,11 @@ namespace {
 
 Status writeAll(int fd, std::string_view bytes, const std::string& name) {
     while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        ssize_t n = -1;
+        if (int err = faultWrite(fd, bytes.data(), bytes.size(), -1, name))
+            errno = err;
+        else
+            n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -26,7 +32,7 @@ Status writeAll(int fd, std::string_view bytes, const std::string& name) {
 void syncFolder(const std::filesystem::path& folder) {
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
-        ::fsync(fd);
+        faultGuarded(FaultKind::Sync, folder, [&] { return ::fsync(fd); });
         ::close(fd);
     }
 }
@@ -35,7 +41,7 @@ void syncFolder(const std::filesystem::path& folder) {
 
 Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
     std::string tmpl = file.string() + ".~XXXXXX";
-    int fd = ::mkstemp(tmpl.data());
+    int fd = faultGuarded(FaultKind::Create, file, [&] { return ::mkstemp(tmpl.data()); });
     if (fd < 0)
         return errorFromErrno(errno, file.string());
 
@@ -45,16 +51,17 @@ Status writeFileAtomically(const std::filesystem::path& file, std::string_view b
         mode = old.st_mode & 07777;
 
     Status written = writeAll(fd, bytes, file.string());
-    if (written && ::fchmod(fd, mode) != 0)
+    if (written && faultGuarded(FaultKind::Chmod, file, [&] { return ::fchmod(fd, mode); }) != 0)
         written = errorFromErrno(errno, file.string());
-    if (written && ::fsync(fd) != 0)
+    if (written && faultGuarded(FaultKind::Sync, file, [&] { return ::fsync(fd); }) != 0)
         written = errorFromErrno(errno, file.string());
     if (::close(fd) != 0 && written)
         written = errorFromErrno(errno, file.string());
-    if (written && ::rename(tmpl.c_str(), file.c_str()) != 0)
+    if (written && faultGuarded(FaultKind::Rename, file,
+                                [&] { return ::rename(tmpl.c_str(), file.c_str()); }) != 0)
         written = errorFromErrno(errno, file.string());
     if (!written) {
-        ::unlink(tmpl.c_str());
+        faultGuarded(FaultKind::Unlink, file, [&] { return ::unlink(tmpl.c_str()); });
         return written;
     }
     syncFolder(file.parent_path());

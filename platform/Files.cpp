@@ -1,6 +1,7 @@
 #include "platform/Files.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FaultInjection.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
@@ -91,7 +92,11 @@ bool writable(const fs::path& path) {
 
 Status writeAll(int fd, std::string_view bytes, const fs::path& path, const std::string& name) {
     while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        ssize_t n = -1;
+        if (int err = faultWrite(fd, bytes.data(), bytes.size(), -1, path))
+            errno = err;
+        else
+            n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -124,7 +129,7 @@ Status copyHost(const fs::path& from, const fs::path& to, bool failIfExists,
     }
 
     std::string temp = to.string() + ".~XXXXXX";
-    int out = ::mkstemp(temp.data());
+    int out = faultGuarded(FaultKind::Create, to, [&] { return ::mkstemp(temp.data()); });
     if (out < 0) {
         int err = errno;
         ::close(in);
@@ -148,13 +153,14 @@ Status copyHost(const fs::path& from, const fs::path& to, bool failIfExists,
     }
     ::close(in);
     // A copy keeps the source's attributes and time of last change, as CopyFile does.
-    if (status && ::fchmod(out, st.st_mode & 07777) != 0)
+    if (status &&
+        faultGuarded(FaultKind::Chmod, to, [&] { return ::fchmod(out, st.st_mode & 07777); }) != 0)
         status = fromErrno(errno, to, toName);
     if (status) {
         timespec times[2] = {st.st_atim, st.st_mtim};
-        ::futimens(out, times);
+        faultGuarded(FaultKind::Chmod, to, [&] { return ::futimens(out, times); });
     }
-    if (status && ::fsync(out) != 0)
+    if (status && faultGuarded(FaultKind::Sync, to, [&] { return ::fsync(out); }) != 0)
         status = fromErrno(errno, to, toName);
     if (::close(out) != 0 && status)
         status = fromErrno(errno, to, toName);
@@ -163,21 +169,24 @@ Status copyHost(const fs::path& from, const fs::path& to, bool failIfExists,
         if (failIfExists) {
             // link() refuses an existing target, so a file that appeared
             // meanwhile is never overwritten.
-            if (::link(temp.c_str(), to.c_str()) != 0) {
+            if (faultGuarded(FaultKind::Link, to,
+                             [&] { return ::link(temp.c_str(), to.c_str()); }) != 0) {
                 int err = errno;
                 if (err == EEXIST)
                     status = fail(WinError::FileExists, toName);
                 else if ((err == EPERM || err == ENOTSUP || err == EXDEV) && !entryExists(to)) {
-                    if (::rename(temp.c_str(), to.c_str()) != 0)
+                    if (faultGuarded(FaultKind::Rename, to,
+                                     [&] { return ::rename(temp.c_str(), to.c_str()); }) != 0)
                         status = fromErrno(errno, to, toName);
                 } else
                     status = fromErrno(err, to, toName);
             }
-        } else if (::rename(temp.c_str(), to.c_str()) != 0) {
+        } else if (faultGuarded(FaultKind::Rename, to,
+                                [&] { return ::rename(temp.c_str(), to.c_str()); }) != 0) {
             status = fromErrno(errno, to, toName);
         }
     }
-    ::unlink(temp.c_str());
+    faultGuarded(FaultKind::Unlink, to, [&] { return ::unlink(temp.c_str()); });
     return status;
 }
 
@@ -187,13 +196,13 @@ Status deleteHost(const fs::path& path, const std::string& name) {
         return fromErrno(errno, path, name);
     if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && !writable(path)))
         return fail(WinError::AccessDenied, name);
-    if (::unlink(path.c_str()) != 0)
+    if (faultGuarded(FaultKind::Unlink, path, [&] { return ::unlink(path.c_str()); }) != 0)
         return fromErrno(errno, path, name);
     return {};
 }
 
 Status createFolderHost(const fs::path& path, const std::string& name) {
-    if (::mkdir(path.c_str(), 0777) != 0) {
+    if (faultGuarded(FaultKind::Mkdir, path, [&] { return ::mkdir(path.c_str(), 0777); }) != 0) {
         if (errno == EEXIST)
             return fail(WinError::AlreadyExists, name);
         if (errno == ENOENT)
@@ -209,7 +218,7 @@ Status removeFolderHost(const fs::path& path, const std::string& name) {
         return fromErrno(errno, path, name);
     if (!S_ISDIR(st.st_mode))
         return fail(WinError::PathNotFound, name);
-    if (::rmdir(path.c_str()) != 0) {
+    if (faultGuarded(FaultKind::Rmdir, path, [&] { return ::rmdir(path.c_str()); }) != 0) {
         if (errno == ENOTEMPTY || errno == EEXIST)
             return fail(WinError::DirNotEmpty, name);
         return fromErrno(errno, path, name);
@@ -389,7 +398,7 @@ bool matchesWildcard(std::string_view pattern, std::string_view name) {
 
 File::File(File&& other) noexcept
     : fd_(other.fd_), writable_(other.writable_), position_(other.position_),
-      name_(std::move(other.name_)) {
+      name_(std::move(other.name_)), path_(std::move(other.path_)) {
     other.fd_ = -1;
 }
 
@@ -400,6 +409,7 @@ File& File::operator=(File&& other) noexcept {
         writable_ = other.writable_;
         position_ = other.position_;
         name_ = std::move(other.name_);
+        path_ = std::move(other.path_);
         other.fd_ = -1;
     }
     return *this;
@@ -425,11 +435,16 @@ Result<File> File::open(const fs::path& hostPath, OpenMode mode, std::string dis
     }
     if (isFolder(hostPath))
         return fail(WinError::AccessDenied, name);
-    int fd = ::open(hostPath.c_str(), flags, 0666);
+    // Emptying or making a file changes the disk; opening one does not.
+    int fd = mode == OpenMode::Create
+                 ? faultGuarded(FaultKind::Create, hostPath,
+                                [&] { return ::open(hostPath.c_str(), flags, 0666); })
+                 : ::open(hostPath.c_str(), flags, 0666);
     if (fd < 0)
         return fromErrno(errno, hostPath, name);
     File file;
     file.fd_ = fd;
+    file.path_ = hostPath;
     file.writable_ = mode != OpenMode::Read;
     file.name_ = std::move(name);
     return file;
@@ -471,8 +486,13 @@ Status File::write(std::string_view bytes) {
         return fail(WinError::AccessDenied, name_);
     size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
-                             static_cast<off_t>(position_ + done));
+        ssize_t n = -1;
+        if (int err = faultWrite(fd_, bytes.data() + done, bytes.size() - done,
+                                 static_cast<off_t>(position_ + done), path_))
+            errno = err;
+        else
+            n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                         static_cast<off_t>(position_ + done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {

@@ -65,6 +65,7 @@ private:
     bool writable_ = false;
     std::uint64_t position_ = 0;
     std::string name_;
+    std::filesystem::path path_; // on the host, for the fault-injection log
 };
 
 // CopyFile: byte-exact; the copy is made beside the target and renamed over

@@ -1,6 +1,7 @@
 #include "platform/RegistryStore.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FaultInjection.h"
 #include "platform/RegistryFile.h"
 
 #include <cerrno>
@@ -84,7 +85,9 @@ FileLock::~FileLock() {
 }
 
 Status FileLock::acquire(const std::filesystem::path& lockFile) {
-    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    fd_ = faultGuarded(FaultKind::Lock, lockFile, [&] {
+        return ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    });
     if (fd_ < 0)
         return errorFromErrno(errno, lockFile.string());
     while (::flock(fd_, LOCK_EX) != 0)

@@ -14,5 +14,6 @@ int runCreate(const std::vector<std::string>& args);
 int runBoot(const std::vector<std::string>& args);
 int runShow(const std::vector<std::string>& args);
 int runIcons(const std::vector<std::string>& args);
+int runCheck(const std::vector<std::string>& args);
 
 } // namespace velkan::machine

@@ -26,6 +26,7 @@ const Command kCommands[] = {
     {"boot", velkan::machine::runBoot, "boot [DIR]"},
     {"show", velkan::machine::runShow, "show [DIR] [--json] [--now] [--png FILE [--clock TEXT]]"},
     {"icons", velkan::machine::runIcons, "icons FILE [--out DIR] [--ico]"},
+    {"check", velkan::machine::runCheck, "check [DIR] [--verbose]"},
 };
 
 void printUsage(FILE* to) {

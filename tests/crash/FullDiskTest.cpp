@@ -1,0 +1,162 @@
+// The flows on a disk that fills up, or turns out to be read-only, at each of
+// their disk steps: the user is told which file could not be written, and the
+// machine still starts with the old look or the new one.
+#include "tests/crash/Sweep.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+using namespace velkan::crash;
+
+namespace {
+
+std::string testName(const ::testing::TestParamInfo<Scenario>& info) {
+    std::string name = scenarioName(info.param);
+    for (char& ch : name)
+        if (!isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return name;
+}
+
+// A message box that names a file of the machine: a Windows path.
+bool namesAFile(const std::vector<std::string>& boxes) {
+    for (const auto& b : boxes)
+        if (b.find("C:\\") != std::string::npos)
+            return true;
+    return false;
+}
+
+} // namespace
+
+class DiskFullFromEveryStep : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(DiskFullFromEveryStep, TellsTheUserAndLeavesAMachineThatStarts) {
+    const FlowCase c = prepareFlow(GetParam().flow, GetParam().templateName);
+    const TableRow row = sweep(c, "enospc");
+    printTable("disk full from every step on", {row});
+    EXPECT_EQ(row.silent, 0) << "runs that lost part of the change without a word";
+}
+
+INSTANTIATE_TEST_SUITE_P(Flows, DiskFullFromEveryStep, ::testing::ValuesIn(kScenarios), testName);
+
+class ReadOnlyFromEveryStep : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(ReadOnlyFromEveryStep, TellsTheUserAndLeavesAMachineThatStarts) {
+    const FlowCase c = prepareFlow(GetParam().flow, GetParam().templateName);
+    const TableRow row = sweep(c, "erofs");
+    printTable("read-only from every step on", {row});
+    EXPECT_EQ(row.silent, 0) << "runs that lost part of the change without a word";
+}
+
+INSTANTIATE_TEST_SUITE_P(Flows, ReadOnlyFromEveryStep, ::testing::ValuesIn(kScenarios), testName);
+
+TEST(ReadOnlyMachine, AnOkOnAWriteProtectedFolderNamesTheFileAndChangesNothing) {
+    const FlowCase c = prepareFlow("ok", "installed");
+    velkan::test::TempDir dir;
+    const fs::path m = dir / "m";
+    copyMachine(templateMachine("installed"), m);
+    std::map<std::string, std::string> env;
+    if (::geteuid() == 0) {
+        // Permissions do not stop root; the disk itself refuses every write.
+        env["VELKAN_FAULT"] = "erofs@1";
+    } else {
+        for (auto& e : fs::recursive_directory_iterator(m))
+            fs::permissions(
+                e.path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                fs::perm_options::remove);
+        fs::permissions(m, fs::perms::owner_write, fs::perm_options::remove);
+    }
+    const DriverRun run = runFlow("ok", m, env);
+    // Give the folder back its rights so that it can be checked and removed.
+    fs::permissions(m, fs::perms::owner_all, fs::perm_options::add);
+    for (auto& e : fs::recursive_directory_iterator(m))
+        fs::permissions(e.path(), fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(run.process.exitCode, 0) << run.process.err;
+    EXPECT_TRUE(namesAFile(run.boxes)) << run.process.out;
+    const MachineState now = snapshot(m);
+    EXPECT_EQ(now.files, c.before.files);
+    EXPECT_EQ(now.values, c.before.values);
+    EXPECT_TRUE(violations(c, m).empty());
+}
+
+namespace {
+
+// A small tmpfs of its own, for a disk that really runs full.
+class SmallDisk {
+public:
+    explicit SmallDisk(std::size_t bytes) {
+        const std::string options = "size=" + std::to_string(bytes);
+        mounted_ = ::mount("tmpfs", dir_.path().c_str(), "tmpfs", 0, options.c_str()) == 0;
+        if (!mounted_)
+            why_ = std::strerror(errno);
+    }
+    ~SmallDisk() {
+        if (mounted_)
+            ::umount2(dir_.path().c_str(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+    const std::string& why() const { return why_; }
+    const fs::path& path() const { return dir_.path(); }
+
+    // Fills the disk up to `free` bytes left.
+    void leaveFree(std::size_t free) const {
+        struct statvfs st {};
+        ::statvfs(path().c_str(), &st);
+        const std::size_t available = st.f_bavail * st.f_frsize;
+        if (available <= free)
+            return;
+        const int fd = ::open((path() / "filler").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::string block(4096, 'x');
+        for (std::size_t left = available - free; left > 0;) {
+            const std::size_t n = std::min(left, block.size());
+            if (::write(fd, block.data(), n) <= 0)
+                break;
+            left -= n;
+        }
+        ::close(fd);
+    }
+    void emptyFiller() const { fs::remove(path() / "filler"); }
+
+private:
+    velkan::test::TempDir dir_;
+    bool mounted_ = false;
+    std::string why_;
+};
+
+} // namespace
+
+class RealFullDisk : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(RealFullDisk, EveryAmountOfFreeRoomLeavesAMachineThatStarts) {
+    const FlowCase c = prepareFlow(GetParam().flow, GetParam().templateName);
+    long runs = 0, failures = 0, silent = 0;
+    for (std::size_t free : {0, 4096, 16384, 65536, 262144, 786432, 1572864}) {
+        SmallDisk disk(8 << 20);
+        if (!disk.mounted())
+            GTEST_SKIP() << "cannot mount a small tmpfs here: " << disk.why();
+        const fs::path m = disk.path() / "m";
+        copyMachine(templateMachine(c.templateName), m);
+        disk.leaveFree(free);
+        const DriverRun run = runFlow(c.flow, m);
+        ++runs;
+        EXPECT_EQ(run.process.exitCode, 0) << free << " bytes free: " << run.process.out;
+        const MachineState now = snapshot(m);
+        const bool short_ = now.files != c.after.files || now.values != c.after.values;
+        silent += short_ && run.boxes.size() <= c.cleanBoxes.size();
+        disk.emptyFiller();
+        auto v = violations(c, m);
+        failures += !v.empty();
+        for (const auto& p : v)
+            ADD_FAILURE() << free << " bytes free: " << p;
+    }
+    printTable("a real tmpfs filled up",
+               {TableRow{scenarioName(GetParam()), c.steps, runs, failures, silent, 0}});
+    EXPECT_EQ(silent, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Flows, RealFullDisk, ::testing::ValuesIn(kScenarios), testName);

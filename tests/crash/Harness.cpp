@@ -1,0 +1,362 @@
+#include "tests/crash/Harness.h"
+
+#include "platform/Registry.h"
+#include "tools/Install.h"
+#include "tools/MachineBuilder.h"
+#include "tools/MachineCheck.h"
+#include "tools/WindowsStart.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace velkan::crash {
+
+namespace {
+
+std::string lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+bool endsWith(const std::string& s, const std::string& tail) {
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// A run's working copies are scratch: every start makes them anew.
+bool isWorkingCopy(const std::string& relative) {
+    const std::string l = lower(relative);
+    return endsWith(l, "/explorer.tmp") || endsWith(l, "/user.tmp");
+}
+
+// REGEDIT4 text as one entry per key and per value, continuation lines joined.
+std::map<std::string, std::string> registryValues(const std::string& text) {
+    std::map<std::string, std::string> values;
+    std::istringstream in(text);
+    std::string line, key, pending;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!pending.empty() || (!line.empty() && line.back() == '\\' && line.front() != '[')) {
+            pending += line;
+            if (!pending.empty() && pending.back() == '\\') {
+                pending.pop_back();
+                continue;
+            }
+            line = pending;
+            pending.clear();
+        }
+        if (line.empty() || line == "REGEDIT4")
+            continue;
+        if (line.front() == '[') {
+            key = lower(line);
+            values[key] = "";
+            continue;
+        }
+        // The name ends at the first '=' outside its quotes.
+        std::size_t eq = std::string::npos;
+        bool quoted = false;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (line[i] == '\\' && quoted) {
+                ++i;
+                continue;
+            }
+            if (line[i] == '"')
+                quoted = !quoted;
+            else if (line[i] == '=' && !quoted) {
+                eq = i;
+                break;
+            }
+        }
+        if (eq == std::string::npos)
+            values[key + "?" + line] = "(not a value line)";
+        else
+            values[key + lower(line.substr(0, eq))] = line.substr(eq + 1);
+    }
+    return values;
+}
+
+// Profile files are written one key at a time, each write whole: the file
+// may hold any mix of old and new keys, but each key is old or new.
+bool isProfileFile(const std::string& relative) {
+    const std::string l = lower(relative);
+    return endsWith(l, ".ini") || endsWith(l, ".vkr");
+}
+
+std::map<std::string, std::string> profileKeys(const std::string& text) {
+    std::map<std::string, std::string> keys;
+    std::istringstream in(text);
+    std::string line, section;
+    auto trim = [](std::string t) {
+        while (!t.empty() && (t.back() == '\r' || t.back() == ' ' || t.back() == '\t'))
+            t.pop_back();
+        while (!t.empty() && (t.front() == ' ' || t.front() == '\t'))
+            t.erase(t.begin());
+        return t;
+    };
+    while (std::getline(in, line)) {
+        line = trim(line);
+        if (line.empty() || line.front() == ';')
+            continue;
+        if (line.front() == '[') {
+            section = lower(line);
+            continue;
+        }
+        const auto eq = line.find('=');
+        if (eq == std::string::npos)
+            keys[section + "?" + line] = "(not a key line)";
+        else
+            keys[section + lower(trim(line.substr(0, eq)))] = trim(line.substr(eq + 1));
+    }
+    return keys;
+}
+
+// The files of a state with each profile file split into its keys.
+std::map<std::string, std::string> comparable(const std::map<std::string, std::string>& files) {
+    std::map<std::string, std::string> out;
+    for (const auto& [path, bytes] : files) {
+        if (!isProfileFile(path)) {
+            out[path] = bytes;
+            continue;
+        }
+        out[path] = "(profile file)";
+        for (const auto& [key, value] : profileKeys(bytes))
+            out[path + " " + key] = value;
+    }
+    return out;
+}
+
+std::string describe(const std::optional<std::string>& v) {
+    if (!v)
+        return "absent";
+    return std::to_string(v->size()) + " bytes";
+}
+
+std::optional<std::string> lookup(const std::map<std::string, std::string>& m,
+                                  const std::string& key) {
+    auto it = m.find(key);
+    return it == m.end() ? std::nullopt : std::optional<std::string>(it->second);
+}
+
+template <class Describe>
+void compareOldOrNew(const std::map<std::string, std::string>& before,
+                     const std::map<std::string, std::string>& after,
+                     const std::map<std::string, std::string>& now, const std::string& what,
+                     Describe describeValue, std::vector<std::string>& out) {
+    std::vector<std::string> keys;
+    for (const auto* m : {&before, &after, &now})
+        for (const auto& [k, _] : *m)
+            keys.push_back(k);
+    std::sort(keys.begin(), keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    for (const auto& k : keys) {
+        auto b = lookup(before, k), a = lookup(after, k), n = lookup(now, k);
+        if (n != b && n != a)
+            out.push_back(what + " " + k + " is neither old (" + describeValue(b) + ") nor new (" +
+                          describeValue(a) + ") but " + describeValue(n));
+    }
+}
+
+// The icon rebuild moves "Shell Icon Size" one pixel away and, after the
+// shell's pause, back: a run stopped in the pause leaves the nudged size. It
+// is the rebuild's own way of working; the next rebuild sets it right.
+bool isRebuildNudge(const std::string& violation, const FlowCase& c) {
+    const std::string key =
+        "[hkey_current_user\\control panel\\desktop\\windowmetrics]\"shell icon size\"";
+    if (violation.find(key) == std::string::npos)
+        return false;
+    auto old = lookup(c.after.values, key);
+    if (!old || old->size() < 3)
+        return false;
+    const int size = std::atoi(old->substr(1).c_str());
+    const std::string found = violation.substr(violation.rfind("but ") + 4);
+    return found == "\"" + std::to_string(size - 1) + "\"" ||
+           found == "\"" + std::to_string(size + 1) + "\"";
+}
+
+std::string liveFile(const MachineState& s, const std::string& suffix) {
+    for (const auto& [path, _] : s.files)
+        if (endsWith(lower(path), suffix))
+            return path;
+    return "";
+}
+
+// The harness writes and syncs thousands of small files: on a memory disk
+// when there is one, so that the sweep takes seconds, not minutes.
+struct MemoryDiskForTemporaryFiles {
+    MemoryDiskForTemporaryFiles() {
+        std::error_code ec;
+        if (!std::getenv("TMPDIR") && fs::is_directory("/dev/shm", ec) &&
+            ::access("/dev/shm", W_OK) == 0)
+            ::setenv("TMPDIR", "/dev/shm", 1);
+    }
+} const memoryDisk;
+
+} // namespace
+
+MachineState snapshot(const fs::path& machine) {
+    MachineState state;
+    for (auto it = fs::recursive_directory_iterator(machine);
+         it != fs::recursive_directory_iterator(); ++it) {
+        if (!it->is_regular_file())
+            continue;
+        const std::string relative = fs::relative(it->path(), machine).generic_string();
+        if (relative == "journal.txt" || relative == "registry.reg.lock" || isWorkingCopy(relative))
+            continue;
+        if (relative.find(".~") != std::string::npos) {
+            state.litter.push_back(relative);
+            continue;
+        }
+        if (relative == "registry.reg") {
+            state.values = registryValues(test::readFile(it->path()));
+            continue;
+        }
+        state.files[relative] = test::readFile(it->path());
+    }
+    return state;
+}
+
+void copyMachine(const fs::path& from, const fs::path& to) {
+    fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+}
+
+DriverRun runFlow(const std::string& flow, const fs::path& machine,
+                  const std::map<std::string, std::string>& env) {
+    auto all = env;
+    all["VELKAN_MACHINE"] = machine.string();
+    DriverRun run;
+    run.process = test::runProcess(VELKAN_CRASH_DRIVER, {flow}, all);
+    std::istringstream out(run.process.out);
+    std::string line;
+    while (std::getline(out, line))
+        if (line.rfind("BOX ", 0) == 0)
+            run.boxes.push_back(line.substr(4));
+    return run;
+}
+
+void bootMachine(const fs::path& machine) {
+    // The Run key's Velkrun is the autoload flow itself, run by the driver.
+    ::setenv("VELKAN_VELKRUN", "/bin/true", 1);
+    auto report = machine::startWindows(platform::Machine(machine));
+    if (!report)
+        throw std::runtime_error("the machine did not start: " + report.error().message);
+}
+
+const fs::path& templateMachine(const std::string& name) {
+    static test::TempDir folder;
+    static std::map<std::string, fs::path> made;
+    if (auto it = made.find(name); it != made.end())
+        return it->second;
+    const fs::path path = folder / name;
+    if (name == "installed") {
+        if (auto s = machine::createMachine(path); !s)
+            throw std::runtime_error(s.error().message);
+        if (auto s = machine::installVelkan(path); !s)
+            throw std::runtime_error(s.error().message);
+        platform::Registry registry(platform::Machine(path).registryFile());
+        auto key = registry.createKey(platform::RootKey::CurrentUser, "Software\\Velkan");
+        if (!key || !key->setString("Backup Notice Shown", "1"))
+            throw std::runtime_error("cannot mark the backup notice as shown");
+    } else if (name == "applied") {
+        copyMachine(templateMachine("installed"), path);
+        auto run = runFlow("ok", path);
+        if (run.process.exitCode != 0)
+            throw std::runtime_error("the OK flow failed on a clean machine: " + run.process.out +
+                                     run.process.err);
+        bootMachine(path);
+    } else {
+        throw std::logic_error("no template " + name);
+    }
+    return made[name] = path;
+}
+
+FlowCase prepareFlow(const std::string& flow, const std::string& templateName) {
+    FlowCase c;
+    c.flow = flow;
+    c.templateName = templateName;
+    const fs::path& from = templateMachine(templateName);
+    c.before = snapshot(from);
+    {
+        test::TempDir dir;
+        const fs::path m = dir / "m";
+        copyMachine(from, m);
+        bootMachine(m);
+        c.beforeBoot = snapshot(m);
+    }
+    test::TempDir dir;
+    const fs::path m = dir / "m";
+    copyMachine(from, m);
+    const fs::path log = dir / "steps.log";
+    DriverRun run = runFlow(flow, m, {{"VELKAN_FAULT_LOG", log.string()}});
+    if (run.process.exitCode != 0)
+        throw std::runtime_error("flow " + flow + " failed undisturbed: " + run.process.out +
+                                 run.process.err);
+    c.cleanBoxes = run.boxes;
+    std::istringstream lines(fs::exists(log) ? test::readFile(log) : "");
+    std::string line;
+    while (std::getline(lines, line))
+        ++c.steps;
+    c.after = snapshot(m);
+    bootMachine(m);
+    c.afterBoot = snapshot(m);
+    return c;
+}
+
+std::vector<std::string> violations(const FlowCase& c, const fs::path& machine) {
+    std::vector<std::string> out;
+    for (const auto& p : machine::checkMachine(platform::Machine(machine)).problems)
+        out.push_back("before the start: " + p);
+
+    const MachineState now = snapshot(machine);
+    // A backup, once made, is the original for good.
+    for (const auto& [path, bytes] : c.before.files)
+        if (endsWith(lower(path), ".sav")) {
+            auto n = lookup(now.files, path);
+            if (n != bytes)
+                out.push_back("backup " + path + " was changed: " + describe(n));
+        }
+    compareOldOrNew(comparable(c.before.files), comparable(c.after.files), comparable(now.files),
+                    "file", describe, out);
+    std::vector<std::string> values;
+    compareOldOrNew(
+        c.before.values, c.after.values, now.values, "registry value",
+        [](const std::optional<std::string>& v) { return v ? *v : "absent"; }, values);
+    for (auto& v : values)
+        if (!isRebuildNudge(v, c))
+            out.push_back(std::move(v));
+
+    try {
+        bootMachine(machine);
+    } catch (const std::exception& e) {
+        out.push_back(e.what());
+        return out;
+    }
+    for (const auto& p : machine::checkMachine(platform::Machine(machine)).problems)
+        out.push_back("after the start: " + p);
+    const MachineState booted = snapshot(machine);
+    for (const char* suffix : {"windows/explorer.exe", "windows/system/user.exe"}) {
+        const std::string path = liveFile(c.beforeBoot, suffix);
+        auto n = lookup(booted.files, path), b = lookup(c.beforeBoot.files, path),
+             a = lookup(c.afterBoot.files, path);
+        if (n != b && n != a)
+            out.push_back("after the start " + path + " is neither the old nor the new one");
+    }
+    return out;
+}
+
+void printTable(const std::string& title, const std::vector<TableRow>& rows) {
+    std::printf("\n%s\n", title.c_str());
+    std::printf("%-22s %6s %6s %11s %7s %7s\n", "flow", "steps", "runs", "violations", "silent",
+                "litter");
+    for (const auto& r : rows)
+        std::printf("%-22s %6ld %6ld %11ld %7ld %7ld\n", r.flow.c_str(), r.steps, r.runs,
+                    r.violations, r.silent, r.litter);
+    std::fflush(stdout);
+}
+
+} // namespace velkan::crash
