@@ -194,21 +194,41 @@ std::optional<fs::path> RenameView::contentOf(std::string_view winPath) const {
     return contentOfHost(*host);
 }
 
+// A path the view has recorded, spelt as first recorded: a file that a line
+// moved under a new name is found again under any case of that name, as on
+// the FAT disk, where resolving it would find the moved file.
+std::size_t RenameView::recorded(const fs::path& host) const {
+    for (std::size_t i = 0; i < changed_.size(); ++i)
+        if (platform::sameFileName(changed_[i].first.string(), host.string()))
+            return i;
+    return changed_.size();
+}
+
 std::optional<fs::path> RenameView::contentOfHost(const fs::path& host) const {
-    if (auto it = changed_.find(host); it != changed_.end())
-        return it->second;
+    if (const std::size_t at = recorded(host); at < changed_.size())
+        return changed_[at].second;
     std::error_code ec;
     return fs::is_regular_file(host, ec) ? std::optional<fs::path>(host) : std::nullopt;
 }
 
+void RenameView::record(const fs::path& host, std::optional<fs::path> content) {
+    if (const std::size_t at = recorded(host); at < changed_.size())
+        changed_[at].second = std::move(content);
+    else
+        changed_.emplace_back(host, std::move(content));
+}
+
 void RenameView::markDeleted(const fs::path& host) {
-    changed_[host] = std::nullopt;
+    record(host, std::nullopt);
 }
 
 void RenameView::markMoved(const fs::path& from, const fs::path& to) {
+    // A file renamed onto itself stays where it is.
+    if (platform::sameFileName(from.string(), to.string()))
+        return;
     auto content = contentOfHost(from);
-    changed_[to] = content;
-    changed_[from] = std::nullopt;
+    record(to, content);
+    record(from, std::nullopt);
 }
 
 Result<RenameReport> performRenames(const Machine& machine, std::string_view windowsFolder) {

@@ -4,10 +4,10 @@
 #include "platform/Result.h"
 
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velkan::machine {
@@ -58,10 +58,13 @@ public:
     void markMoved(const std::filesystem::path& from, const std::filesystem::path& to);
 
 private:
+    std::size_t recorded(const std::filesystem::path& host) const;
+    void record(const std::filesystem::path& host, std::optional<std::filesystem::path> content);
+
     platform::Machine machine_;
     // Host path (as resolved now) -> host file that holds its content after
     // the swaps, or nothing when deleted.
-    std::map<std::filesystem::path, std::optional<std::filesystem::path>> changed_;
+    std::vector<std::pair<std::filesystem::path, std::optional<std::filesystem::path>>> changed_;
 };
 
 // Performs (or, with dryRun, plays through a RenameView) the lines of the

@@ -82,3 +82,27 @@ TEST(WinInitRename, PreviewFollowsChainedLinesWithoutTouchingFiles) {
     ASSERT_TRUE(nothing);
     EXPECT_FALSE(nothing->hadWinInit);
 }
+
+TEST(WinInitRename, PreviewKeepsAFileRenamedOntoItselfAndFindsNewNamesInAnyCase) {
+    test::TempDir temp;
+    const platform::Machine m(temp.path());
+    const fs::path windows = temp / "drive_c" / "WINDOWS";
+    fs::create_directories(windows);
+    writeFile(windows / "SETUP.OLD", "s");
+    writeFile(windows / "A.NEW", "a");
+    writeFile(windows / "WININIT.INI",
+              "[Rename]\r\nC:\\WINDOWS\\Setup.old=C:\\WINDOWS\\SETUP.OLD\r\n"
+              "C:\\WINDOWS\\Fresh.exe=C:\\WINDOWS\\A.NEW\r\n"
+              "C:\\WINDOWS\\Last.exe=C:\\WINDOWS\\FRESH.EXE\r\n");
+
+    auto view = machine::previewRenames(m, "C:\\WINDOWS");
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->contentOf("C:\\WINDOWS\\SETUP.OLD"), windows / "SETUP.OLD");
+    EXPECT_EQ(view->contentOf("C:\\WINDOWS\\last.exe"), windows / "A.NEW");
+    EXPECT_EQ(view->contentOf("C:\\WINDOWS\\fresh.exe"), std::nullopt);
+
+    ASSERT_TRUE(machine::performRenames(m, "C:\\WINDOWS"));
+    EXPECT_EQ(readFile(windows / "SETUP.OLD"), "s");
+    EXPECT_EQ(readFile(windows / "Last.exe"), "a");
+    EXPECT_FALSE(fs::exists(windows / "Fresh.exe"));
+}

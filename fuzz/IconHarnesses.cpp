@@ -1,5 +1,5 @@
 #include "fuzz/Harnesses.h"
-
+#include "fuzz/IconCheck.h"
 #include "platform/IconFileWriter.h"
 #include "platform/IconImageDecoder.h"
 #include "platform/IconLibrary.h"
@@ -9,11 +9,7 @@
 
 namespace velkan::fuzz {
 
-namespace {
-
-// Whatever an icon decodes to must be whole: a picture of its stated size
-// that the writer can save.
-void check(const platform::Icon& icon) {
+void checkIcon(const platform::Icon& icon) {
     if (icon.width <= 0 || icon.height <= 0 ||
         icon.pixels.size() != static_cast<std::size_t>(icon.width) * icon.height ||
         icon.mask.size() != icon.pixels.size())
@@ -22,13 +18,15 @@ void check(const platform::Icon& icon) {
         std::abort();
 }
 
+namespace {
+
 void everyIcon(const std::uint8_t* data, std::size_t size) {
     const platform::IconLibrary library{std::vector<std::uint8_t>(data, data + size)};
     // A lying count must not make us walk for ever: the count is bounded by
     // the resources that fit in the file.
     for (int i = -1; i <= library.count(); ++i)
         if (auto icon = library.icon(i))
-            check(*icon);
+            checkIcon(*icon);
 }
 
 } // namespace
@@ -41,7 +39,7 @@ void fuzzPe(const std::uint8_t* data, std::size_t size) {
     if (auto resources = platform::readPeIconResources(platform::ByteView(data, size)))
         for (const auto& [id, icon] : resources->icons)
             if (auto decoded = platform::decodeIconImage(icon))
-                check(*decoded);
+                checkIcon(*decoded);
     everyIcon(data, size);
 }
 
@@ -49,14 +47,14 @@ void fuzzNe(const std::uint8_t* data, std::size_t size) {
     if (auto resources = platform::readNeIconResources(platform::ByteView(data, size)))
         for (const auto& [id, icon] : resources->icons)
             if (auto decoded = platform::decodeIconImage(icon))
-                check(*decoded);
+                checkIcon(*decoded);
     everyIcon(data, size);
 }
 
 void fuzzDib(const std::uint8_t* data, std::size_t size) {
     if (auto icon = platform::decodeIconImage(platform::ByteView(data, size))) {
-        check(*icon);
-        check(platform::scaleIcon(*icon, 32, 32));
+        checkIcon(*icon);
+        checkIcon(platform::scaleIcon(*icon, 32, 32));
     }
 }
 
