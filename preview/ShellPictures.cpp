@@ -1,10 +1,10 @@
 #include "preview/ShellPictures.h"
 
+#include "platform/IconFileWriter.h"
 #include "platform/IconImageDecoder.h"
 #include "shellpatch/BuildDetection.h"
 #include "themes/LogoBitmap.h"
 
-#include <array>
 #include <charconv>
 
 namespace velkan::preview {
@@ -20,27 +20,6 @@ void put16(std::string& out, std::uint16_t v) {
 void put32(std::string& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         out += char((v >> (8 * i)) & 0xFF);
-}
-
-// The sixteen colours of a 16-colour display, in the order of the VGA palette.
-constexpr std::array<std::uint32_t, 16> kVga = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
-
-std::uint32_t nearestVga(std::uint32_t rgb) {
-    const int r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
-    std::uint32_t best = kVga[0];
-    long bestDistance = -1;
-    for (std::uint32_t c : kVga) {
-        const long dr = r - long((c >> 16) & 0xFF), dg = g - long((c >> 8) & 0xFF),
-                   db = b - long(c & 0xFF);
-        const long d = dr * dr + dg * dg + db * db;
-        if (bestDistance < 0 || d < bestDistance) {
-            bestDistance = d;
-            best = c;
-        }
-    }
-    return best;
 }
 
 } // namespace
@@ -113,7 +92,8 @@ platform::Icon startButtonImage(std::string_view user, int size, std::int32_t ic
 platform::Icon toVgaColours(const platform::Icon& icon) {
     platform::Icon out = icon;
     for (auto& p : out.pixels)
-        p = (p & 0xFF000000u) | nearestVga(p & 0x00FFFFFFu);
+        p = (p & 0xFF000000u) | platform::standardPalette16()[std::size_t(
+                                    platform::nearestStandardColour(p & 0x00FFFFFFu))];
     return out;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/Machine.h"
+#include "preview/PackLook.h"
 #include "preview/StartMenuLook.h"
 #include "tools/Commands.h"
 #include "tools/MachineLook.h"
@@ -18,8 +19,8 @@ namespace velkan::machine {
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: velkan-machine show [DIR] [--json] [--now] [--png FILE [--clock TEXT]]\n";
+constexpr const char* kUsage = "usage: velkan-machine show [DIR] [--json] [--now] [--png FILE "
+                               "[--pack FOLDER] [--clock TEXT]]\n";
 
 // The taskbar clock as Windows 95 shows it in the United States: "3:07 PM".
 std::string clockNow() {
@@ -34,11 +35,15 @@ std::string clockNow() {
 }
 
 int writePicture(const platform::Machine& machine, ShellMoment moment, const std::string& png,
-                 const std::string& clock) {
+                 const std::string& pack, const std::string& clock) {
 #ifdef VELKAN_PREVIEW_PICTURES
     auto sources = machineLookSources(machine, moment);
     if (!sources) {
         std::fprintf(stderr, "velkan-machine show: %s\n", sources.error().message.c_str());
+        return 1;
+    }
+    if (!pack.empty() && !preview::applyPack(*sources, machine, pack)) {
+        std::fprintf(stderr, "velkan-machine show: %s holds no theme pack\n", pack.c_str());
         return 1;
     }
     auto look = preview::buildLook(machine, *sources);
@@ -58,6 +63,7 @@ int writePicture(const platform::Machine& machine, ShellMoment moment, const std
     (void)machine;
     (void)moment;
     (void)png;
+    (void)pack;
     (void)clock;
     std::fprintf(stderr, "velkan-machine show: --png is unavailable: this velkan-machine was "
                          "built without the Qt windows (VELKAN_BUILD_UI=OFF)\n");
@@ -68,7 +74,7 @@ int writePicture(const platform::Machine& machine, ShellMoment moment, const std
 } // namespace
 
 int runShow(const std::vector<std::string>& args) {
-    std::string folder, png, clock;
+    std::string folder, png, pack, clock;
     bool json = false;
     ShellMoment moment = ShellMoment::AfterNextStart;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -77,8 +83,12 @@ int runShow(const std::vector<std::string>& args) {
             json = true;
         else if (a == "--now")
             moment = ShellMoment::Now;
-        else if ((a == "--png" || a == "--clock") && i + 1 < args.size())
-            (a == "--png" ? png : clock) = args[++i];
+        else if (a == "--png" && i + 1 < args.size())
+            png = args[++i];
+        else if (a == "--pack" && i + 1 < args.size())
+            pack = args[++i];
+        else if (a == "--clock" && i + 1 < args.size())
+            clock = args[++i];
         else if (!a.empty() && a[0] != '-' && folder.empty())
             folder = a;
         else {
@@ -94,8 +104,12 @@ int runShow(const std::vector<std::string>& args) {
         return 1;
     }
     const platform::Machine machine(folder);
+    if (png.empty() && !pack.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
     if (!png.empty())
-        return writePicture(machine, moment, png, clock);
+        return writePicture(machine, moment, png, pack, clock);
     auto view = viewShell(machine, moment);
     if (!view) {
         std::fprintf(stderr, "velkan-machine show: %s\n", view.error().message.c_str());

@@ -24,7 +24,7 @@ const Command kCommands[] = {
     {"create", velkan::machine::runCreate,
      "create [--build N|CAPTION] [--user-layout N|CAPTION] [DIR]"},
     {"boot", velkan::machine::runBoot, "boot [DIR]"},
-    {"show", velkan::machine::runShow, "show [DIR] [--json] [--now] [--png FILE [--clock TEXT]]"},
+    {"show", velkan::machine::runShow, "show [DIR] [--json] [--now] [--png FILE [--pack FOLDER] [--clock TEXT]]"},
     {"icons", velkan::machine::runIcons, "icons FILE [--out DIR] [--ico]"},
     {"check", velkan::machine::runCheck, "check [DIR] [--verbose]"},
 };
