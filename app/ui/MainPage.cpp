@@ -5,6 +5,7 @@
 
 #include "app/ui/Pages.h"
 #include "app/ui/Pictures.h"
+#include "app/ui/PreviewWindow.h"
 #include "platform/ui/Win95Look.h"
 #include "ui_MainPage.h"
 
@@ -135,6 +136,14 @@ MainPage::MainPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui:
     bindButton(ui_->LangBn, f.LangBn);
     bindLabel(ui_->DescrLb, f.DescrLb);
     bindRadioGroup(ui_->VersionRG, f.VersionRG);
+
+    connect(ui_->PreviewBn, &QPushButton::clicked, this, [this, &f] {
+        auto* preview = findChild<PreviewWindow*>();
+        if (!preview)
+            preview = new PreviewWindow(f, PreviewWindow::Source::Edits, this);
+        preview->show();
+        preview->raise();
+    });
 }
 
 MainPage::~MainPage() = default;

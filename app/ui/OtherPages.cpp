@@ -6,6 +6,7 @@
 #include "app/ui/IconFmWindow.h"
 #include "app/ui/Pages.h"
 #include "app/ui/Pictures.h"
+#include "app/ui/PreviewWindow.h"
 #include "hidden/ui/SecretPanelView.h"
 #include "ui_AboutPage.h"
 #include "ui_OtherPage.h"
@@ -85,6 +86,14 @@ ThemePage::ThemePage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new U
     }
     if (f.IconFm)
         new IconFmWindow(*f.IconFm, this);
+
+    connect(ui_->ThPreviewBn, &QPushButton::clicked, this, [this, &f] {
+        auto* preview = findChild<PreviewWindow*>();
+        if (!preview)
+            preview = new PreviewWindow(f, PreviewWindow::Source::BrowsedPack, this);
+        preview->show();
+        preview->raise();
+    });
 }
 
 ThemePage::~ThemePage() = default;
