@@ -11,7 +11,8 @@ namespace velkan::fuzz {
 
 namespace {
 
-constexpr const char* kPack = "C:\\Program Files\\Velkan\\Fuzz Pack";
+// Shallow, since every read resolves the path afresh.
+constexpr const char* kPack = "C:\\Pack";
 
 void checkText(const std::string& value) {
     if (value.size() >= platform::kProfileBufferSize)
@@ -44,7 +45,7 @@ void readAll(const themes::PackIndex& index) {
 
 void fuzzPackIndex(const std::uint8_t* data, std::size_t size) {
     const platform::Machine machine = freshMachine("pack");
-    const auto folder = machine.driveC() / "Program Files" / "Velkan" / "Fuzz Pack";
+    const auto folder = machine.driveC() / "PACK";
     put(folder / "INDEX.VKR", asText(data, size));
     put(folder / "Logo.bmp", "BM");
     put(folder / "ICON16.ICO", "");

@@ -243,8 +243,12 @@ Result<RenameReport> performRenames(const Machine& machine, std::string_view win
     for (const RenameLine& line : parseRenameSection((*winInit)->text))
         report.outcomes.push_back(perform(machine, line, files));
 
-    // WinInit.ini becomes WinInit.bak, keeping the spelling of its name.
+    // WinInit.ini becomes WinInit.bak, keeping the spelling of its name. A
+    // line may have moved or deleted WinInit.ini itself; then there is nothing
+    // left to keep, and the lines were still performed.
     const fs::path& ini = (*winInit)->host;
+    if (std::error_code gone; !fs::is_regular_file(ini, gone))
+        return report;
     std::string name = ini.filename().string();
     const bool upper = name.size() >= 3 && name.substr(name.size() - 3) == "INI";
     name = name.substr(0, name.size() - 3) + (upper ? "BAK" : "bak");

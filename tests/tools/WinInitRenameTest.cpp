@@ -106,3 +106,20 @@ TEST(WinInitRename, PreviewKeepsAFileRenamedOntoItselfAndFindsNewNamesInAnyCase)
     EXPECT_EQ(readFile(windows / "Last.exe"), "a");
     EXPECT_FALSE(fs::exists(windows / "Fresh.exe"));
 }
+
+TEST(WinInitRename, ALineThatTakesWinInitAwayStillCompletesTheStart) {
+    test::TempDir temp;
+    const platform::Machine m(temp.path());
+    const fs::path windows = temp / "drive_c" / "WINDOWS";
+    fs::create_directories(windows);
+    writeFile(windows / "A.NEW", "a");
+    writeFile(windows / "WININIT.INI", "[Rename]\r\nNUL=C:\\WINDOWS\\WININIT.INI\r\n"
+                                       "C:\\WINDOWS\\A.EXE=C:\\WINDOWS\\A.NEW\r\n");
+    auto done = machine::performRenames(m, "C:\\WINDOWS");
+    ASSERT_TRUE(done) << done.error().message;
+    ASSERT_EQ(done->outcomes.size(), 2u);
+    EXPECT_EQ(done->outcomes[0].kind, machine::RenameOutcome::Deleted);
+    EXPECT_EQ(readFile(windows / "A.EXE"), "a");
+    EXPECT_FALSE(fs::exists(windows / "WININIT.INI"));
+    EXPECT_FALSE(fs::exists(windows / "WININIT.BAK"));
+}
