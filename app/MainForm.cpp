@@ -206,15 +206,19 @@ void TMainForm::FormCreate() {
                                                 "Error");
     paths = shellpatch::ShellPaths::fromWindowsFolder(windowsFolder);
 
-    // 8. Working copies, from the unpatched backups when there are any.
-    (void)platform::copyFile(env.machine,
-                             platform::fileExists(env.machine, paths.explorerSav) ? paths.explorerSav
-                                                                                 : paths.explorerExe,
-                             paths.explorerTmp, false);
-    (void)platform::copyFile(env.machine,
-                             platform::fileExists(env.machine, paths.userSav) ? paths.userSav
-                                                                             : paths.userExe,
-                             paths.userTmp, false);
+    // 8. Working copies, from the unpatched backups when there are any. A
+    // missing shell file is left to the build detection to tell; a copy that
+    // the disk refuses (full, read-only) is told here, or the user would only
+    // hear that the version is not supported.
+    auto makeWorkingCopy = [this](const std::string& backup, const std::string& live,
+                                  const std::string& working) {
+        const std::string& from = platform::fileExists(env.machine, backup) ? backup : live;
+        auto copied = platform::copyFile(env.machine, from, working, false);
+        if (!copied && platform::fileExists(env.machine, from))
+            showError("The working copy could not be made:\r" + copied.error().message, "Error...");
+    };
+    makeWorkingCopy(paths.explorerSav, paths.explorerExe, paths.explorerTmp);
+    makeWorkingCopy(paths.userSav, paths.userExe, paths.userTmp);
 
     // 9. Build detection: each build after the current one in turn, until
     // one's logo header reads as expected.
@@ -351,6 +355,12 @@ void TMainForm::FormClose() {
             key->close();
         }
     }
+
+    // The run's registry writes pass over their errors one by one; a disk that
+    // could not take them must not look like a run that worked.
+    if (auto lost = env.registry.takeWriteFailure())
+        showError("Some settings could not be saved in the registry:\r" + lost->message,
+                  "Error...");
 
     // 6. The restart prompt.
     if (QuietClose || AutoloadMode)

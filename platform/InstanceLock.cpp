@@ -1,5 +1,7 @@
 #include "platform/InstanceLock.h"
 
+#include "platform/FaultInjection.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -17,7 +19,8 @@ std::filesystem::path lockFile(const Machine& machine, std::string_view name) {
 // O_CLOEXEC: programs the customiser starts (the shell, a reboot) must not
 // inherit the lock and keep it after the customiser has gone.
 int openLockFile(const std::filesystem::path& file) {
-    return ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    return faultGuarded(FaultKind::Lock, file,
+                        [&] { return ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644); });
 }
 
 int lockWithoutWaiting(int fd) {

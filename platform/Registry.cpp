@@ -430,4 +430,8 @@ Status Registry::check() const {
     return store_->read([](const RegTree&) { return Status(); });
 }
 
+std::optional<Error> Registry::takeWriteFailure() const {
+    return store_->takeWriteFailure();
+}
+
 } // namespace velkan::platform

@@ -157,6 +157,12 @@ public:
     // malformed file otherwise.
     Status check() const;
 
+    // The first change since the last call, through this registry or any of
+    // its keys, that could not be saved (a full or read-only disk). Callers
+    // that pass over registry errors, as the product does in many places,
+    // still learn that the user must be told.
+    std::optional<Error> takeWriteFailure() const;
+
 private:
     std::shared_ptr<detail::RegistryStore> store_;
 };

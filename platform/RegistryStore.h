@@ -64,8 +64,10 @@ public:
     auto write(F&& f) -> decltype(f(std::declval<RegTree&>(), std::declval<bool&>())) {
         std::lock_guard guard(mutex_);
         FileLock lock;
-        if (Status locked = lock.acquire(lockFile_); !locked)
+        if (Status locked = lock.acquire(lockFile_); !locked) {
+            noteWriteFailure(locked.error());
             return locked.error();
+        }
         if (Status fresh = reloadUnderLock(); !fresh)
             return fresh.error();
         RegTree next = tree_;
@@ -73,12 +75,26 @@ public:
         auto result = f(next, changed);
         if (!result || !changed)
             return result;
-        if (Status saved = save(std::move(next)); !saved)
+        if (Status saved = save(std::move(next)); !saved) {
+            noteWriteFailure(saved.error());
             return saved.error();
+        }
         return result;
     }
 
+    // The first change since the last call that could not be saved.
+    std::optional<Error> takeWriteFailure() {
+        std::lock_guard guard(mutex_);
+        std::optional<Error> failure = std::move(writeFailure_);
+        writeFailure_.reset();
+        return failure;
+    }
+
 private:
+    void noteWriteFailure(const Error& error) {
+        if (!writeFailure_)
+            writeFailure_ = error;
+    }
     Status refresh();
     Status reloadUnderLock();
     Status save(RegTree next);
@@ -93,6 +109,7 @@ private:
     FileStamp stamp_;
     bool loaded_ = false;
     std::optional<Error> broken_; // why the file as last seen cannot be used
+    std::optional<Error> writeFailure_;
 };
 
 } // namespace velkan::platform::detail

@@ -31,6 +31,13 @@ Outcome Uninstaller::run() {
     removeRunEntry();
     removeShortcuts();
     removeRegistryKeys(RootKey::LocalMachine, kMachineKeys);
+    // A deletion the disk could not take leaves the product registered: that
+    // is no successful uninstall, however quietly single deletions fail.
+    if (auto lost = registry_.takeWriteFailure()) {
+        questions_.messageBox("The registry could not be changed:\r" + lost->message, kCaption,
+                              MessageIcon::Error, MessageButtons::OK);
+        success_ = false;
+    }
 
     questions_.messageBox(success_ ? successText() : failureText(), kCaption, MessageIcon::None,
                           MessageButtons::OK);

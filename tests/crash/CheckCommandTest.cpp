@@ -39,10 +39,11 @@ TEST(CheckCommand, ASoundMachineWithPendingSwapsPasses) {
     fs::copy_file(m.windows("EXPLORER.EXE"), m.windows("Explorer.new"));
     fs::copy_file(m.windows("EXPLORER.EXE"), m.windows("Explorer.sav"));
     fs::copy_file(m.windows("SYSTEM/USER.EXE"), m.windows("SYSTEM/User.new"));
-    writeFile(m.windows("WinInit.ini"),
-              "; made by hand\r\n[Rename]\r\nC:\\WINDOWS\\Explorer.exe=C:\\WINDOWS\\Explorer.new\r\n"
-              "C:\\WINDOWS\\System\\User.exe=C:\\WINDOWS\\System\\User.new\r\n"
-              "NUL=C:\\WINDOWS\\gone.txt\r\n");
+    writeFile(
+        m.windows("WinInit.ini"),
+        "; made by hand\r\n[Rename]\r\nC:\\WINDOWS\\Explorer.exe=C:\\WINDOWS\\Explorer.new\r\n"
+        "C:\\WINDOWS\\System\\User.exe=C:\\WINDOWS\\System\\User.new\r\n"
+        "NUL=C:\\WINDOWS\\gone.txt\r\n");
     ProcessResult r = m.check();
     EXPECT_EQ(r.exitCode, 0) << r.out;
 }

@@ -64,8 +64,8 @@ TEST(FaultInjection, CountsEveryStepOfAnAtomicWriteAndKillsMidWriteLeavingTheOld
             << lines[i];
         kinds.push_back(kind);
     }
-    EXPECT_EQ(kinds, (std::vector<std::string>{"create", "write", "chmod", "sync", "rename",
-                                               "sync"}));
+    EXPECT_EQ(kinds,
+              (std::vector<std::string>{"create", "write", "chmod", "sync", "rename", "sync"}));
     const std::string written = readFile(ini);
 
     // Killed at the write: half the new bytes sit in the temporary file, the
@@ -93,10 +93,10 @@ TEST(FaultInjection, AFullDiskAndAReadOnlyDiskFailTheWriteWithTheirOwnMessages) 
         std::string fault;
         std::string message;
     };
-    for (const Case& c : {Case{"enospc@1", "There is not enough space on the disk."},
-                          Case{"enospc@2", "There is not enough space on the disk."},
-                          Case{"erofs@1", "Access is denied."},
-                          Case{"erofs@5", "Access is denied."}}) {
+    for (const Case& c :
+         {Case{"enospc@1", "There is not enough space on the disk."},
+          Case{"enospc@2", "There is not enough space on the disk."},
+          Case{"erofs@1", "Access is denied."}, Case{"erofs@5", "Access is denied."}}) {
         SCOPED_TRACE(c.fault);
         writeFile(ini, kOld);
         ProcessResult r = setKey(ini, {{"VELKAN_FAULT", c.fault}});

@@ -9,8 +9,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
 #include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace velkan::crash {
@@ -188,14 +192,18 @@ std::string liveFile(const MachineState& s, const std::string& suffix) {
 
 // The harness writes and syncs thousands of small files: on a memory disk
 // when there is one, so that the sweep takes seconds, not minutes.
-struct MemoryDiskForTemporaryFiles {
-    MemoryDiskForTemporaryFiles() {
+struct HarnessEnvironment {
+    HarnessEnvironment() {
         std::error_code ec;
         if (!std::getenv("TMPDIR") && fs::is_directory("/dev/shm", ec) &&
             ::access("/dev/shm", W_OK) == 0)
             ::setenv("TMPDIR", "/dev/shm", 1);
+        // The Run key's Velkrun at a machine's start is the autoload flow,
+        // which the harness runs through the driver itself. Set once, before
+        // any worker thread reads the environment.
+        ::setenv("VELKAN_VELKRUN", "/bin/true", 1);
     }
-} const memoryDisk;
+} const harnessEnvironment;
 
 } // namespace
 
@@ -225,12 +233,80 @@ void copyMachine(const fs::path& from, const fs::path& to) {
     fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
 }
 
+// The sweep runs drivers from two threads at once: a fork that would set the
+// environment in the child could deadlock on a lock the other thread held, so
+// everything is prepared before posix_spawn, and the pipes never leak into a
+// sibling driver.
+test::ProcessResult spawn(const std::string& program, const std::vector<std::string>& args,
+                          const std::map<std::string, std::string>& env) {
+    std::vector<std::string> entries;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (!env.count(entry.substr(0, entry.find('='))))
+            entries.push_back(entry);
+    }
+    for (const auto& [name, value] : env)
+        entries.push_back(name + "=" + value);
+    std::vector<char*> envp, argv;
+    for (auto& e : entries)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> words{program};
+    words.insert(words.end(), args.begin(), args.end());
+    for (auto& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    int out[2], err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    pid_t pid = -1;
+    const int spawned =
+        ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ::close(err[1]);
+    test::ProcessResult result;
+    if (spawned != 0) {
+        ::close(out[0]);
+        ::close(err[0]);
+        throw std::runtime_error("cannot start " + program);
+    }
+    bool outOpen = true, errOpen = true;
+    while (outOpen || errOpen) {
+        pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0 && errno == EINTR)
+            continue;
+        char buf[4096];
+        for (int i = 0; i < 2; ++i) {
+            if (!(fds[i].revents & (POLLIN | POLLHUP)) || !(i == 0 ? outOpen : errOpen))
+                continue;
+            const ssize_t got = ::read(fds[i].fd, buf, sizeof buf);
+            if (got <= 0)
+                (i == 0 ? outOpen : errOpen) = false;
+            else
+                (i == 0 ? result.out : result.err).append(buf, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(out[0]);
+    ::close(err[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return result;
+}
+
 DriverRun runFlow(const std::string& flow, const fs::path& machine,
                   const std::map<std::string, std::string>& env) {
     auto all = env;
     all["VELKAN_MACHINE"] = machine.string();
     DriverRun run;
-    run.process = test::runProcess(VELKAN_CRASH_DRIVER, {flow}, all);
+    run.process = spawn(VELKAN_CRASH_DRIVER, {flow}, all);
     std::istringstream out(run.process.out);
     std::string line;
     while (std::getline(out, line))
@@ -240,8 +316,6 @@ DriverRun runFlow(const std::string& flow, const fs::path& machine,
 }
 
 void bootMachine(const fs::path& machine) {
-    // The Run key's Velkrun is the autoload flow itself, run by the driver.
-    ::setenv("VELKAN_VELKRUN", "/bin/true", 1);
     auto report = machine::startWindows(platform::Machine(machine));
     if (!report)
         throw std::runtime_error("the machine did not start: " + report.error().message);
@@ -351,11 +425,11 @@ std::vector<std::string> violations(const FlowCase& c, const fs::path& machine) 
 
 void printTable(const std::string& title, const std::vector<TableRow>& rows) {
     std::printf("\n%s\n", title.c_str());
-    std::printf("%-22s %6s %6s %11s %7s %7s\n", "flow", "steps", "runs", "violations", "silent",
-                "litter");
+    std::printf("%-22s %6s %6s %11s %7s %8s %7s\n", "flow", "steps", "runs", "violations", "silent",
+                "unnamed", "litter");
     for (const auto& r : rows)
-        std::printf("%-22s %6ld %6ld %11ld %7ld %7ld\n", r.flow.c_str(), r.steps, r.runs,
-                    r.violations, r.silent, r.litter);
+        std::printf("%-22s %6ld %6ld %11ld %7ld %8ld %7ld\n", r.flow.c_str(), r.steps, r.runs,
+                    r.violations, r.silent, r.unnamed, r.litter);
     std::fflush(stdout);
 }
 

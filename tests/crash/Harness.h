@@ -71,8 +71,9 @@ struct TableRow {
     long steps = 0;
     long runs = 0;
     long violations = 0;
-    long silent = 0; // runs that fell short of the new state without telling the user
-    long litter = 0; // runs that left a temporary file behind
+    long silent = 0;  // runs that fell short of the new state without telling the user
+    long litter = 0;  // runs that left a temporary file behind
+    long unnamed = 0; // runs that told the user of a failure without naming the file
 };
 
 void printTable(const std::string& title, const std::vector<TableRow>& rows);

@@ -1,8 +1,10 @@
 #include "tests/crash/Sweep.h"
 
+#include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace velkan::crash {
@@ -13,13 +15,37 @@ std::string scenarioName(const Scenario& s) {
 
 namespace {
 
-bool fellShort(const FlowCase& c, const MachineState& now) {
-    return now.files != c.after.files || now.values != c.after.values;
+// What the run left different from an undisturbed one, in a few words.
+std::string shortfall(const FlowCase& c, const MachineState& now) {
+    std::string out;
+    int shown = 0;
+    auto note = [&](const std::map<std::string, std::string>& want,
+                    const std::map<std::string, std::string>& got) {
+        std::set<std::string> keys;
+        for (const auto* m : {&want, &got})
+            for (const auto& [k, _] : *m)
+                keys.insert(k);
+        for (const auto& k : keys) {
+            auto w = want.find(k), g = got.find(k);
+            const bool same = w != want.end() && g != got.end() && w->second == g->second;
+            if (!same && shown++ < 4)
+                out += " " + k +
+                       (g == got.end()    ? " (missing)"
+                        : w == want.end() ? " (extra)"
+                                          : "");
+        }
+    };
+    note(c.after.files, now.files);
+    note(c.after.values, now.values);
+    return out;
 }
 
 struct Outcome {
     std::vector<std::string> problems;
     bool silent = false;
+    std::string missed;   // for a silent run: what it did not do
+    bool unnamed = false; // told the user, but named no file
+    std::string unnamedBox;
     bool litter = false;
 };
 
@@ -42,7 +68,22 @@ Outcome runOne(const FlowCase& c, const std::string& fault, long k) {
     o.litter = !now.litter.empty();
     // A fault that cost part of the change must be told, unless it was told
     // already on an undisturbed run.
-    o.silent = fault != "kill" && fellShort(c, now) && run.boxes.size() <= c.cleanBoxes.size();
+    const std::string missed = shortfall(c, now);
+    bool toldMore = false, named = false;
+    for (const auto& box : run.boxes) {
+        if (std::find(c.cleanBoxes.begin(), c.cleanBoxes.end(), box) != c.cleanBoxes.end())
+            continue;
+        toldMore = true;
+        // A Windows path of the machine, or the registry's file on the host.
+        named |=
+            box.find(":\\") != std::string::npos || box.find("registry.reg") != std::string::npos;
+        if (!named)
+            o.unnamedBox = box;
+    }
+    o.unnamed = toldMore && !named;
+    o.silent = fault != "kill" && !missed.empty() && !toldMore;
+    if (o.silent)
+        o.missed = missed;
     for (auto& v : violations(c, m))
         o.problems.push_back(std::move(v));
     return o;
@@ -73,6 +114,13 @@ TableRow sweep(const FlowCase& c, const std::string& fault, long stride) {
         ++row.runs;
         row.silent += o.silent;
         row.litter += o.litter;
+        row.unnamed += o.unnamed;
+        if (o.unnamed)
+            ADD_FAILURE() << row.flow << " " << fault << "@" << k
+                          << " told the user without naming the file: " << o.unnamedBox;
+        if (o.silent)
+            ADD_FAILURE() << row.flow << " " << fault << "@" << k
+                          << " told nothing, missed:" << o.missed;
         if (o.problems.empty())
             continue;
         ++row.violations;
