@@ -51,5 +51,7 @@ function(velkan_tests name)
   endif()
   gtest_discover_tests(${name}_tests
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELKAN_TOOLS_DIR=${PROJECT_BINARY_DIR}/tools")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  # Every test of the folder carries its name as a label (ctest -L / -LE).
+  set_property(DIRECTORY APPEND PROPERTY LABELS ${name})
 endfunction()
