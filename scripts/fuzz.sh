@@ -6,8 +6,9 @@
 # coverage in every library), runs the targets in parallel, up to one per
 # core, each on a copy of its seeds in build-fuzz/fuzz-run/<target>/, and
 # prints the executions and the crashes of each. Inputs that crash are kept as
-# build-fuzz/fuzz-run/<target>/crash-*; add one to fuzz/corpus/<target>/ once
-# the reader is mended, so the ordinary test suite runs it from then on.
+# build-fuzz/fuzz-run/<target>/crash-* until the next run of that target;
+# add one to fuzz/corpus/<target>/ once the reader is mended, so the ordinary
+# test suite runs it from then on.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-3600}
@@ -26,7 +27,8 @@ fi
 run_one() {
     local target=$1 seconds=$2
     local dir=build-fuzz/fuzz-run/$target
-    rm -rf "$dir/corpus"
+    # Findings of an earlier run go; copy those worth keeping first.
+    rm -rf "$dir/corpus" "$dir"/crash-* "$dir"/leak-* "$dir"/timeout-* "$dir"/oom-*
     mkdir -p "$dir"
     cp -r "fuzz/corpus/$target" "$dir/corpus"
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
