@@ -1,9 +1,24 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the whole test suite. "scripts/test.sh asan" does the
-# same in the Debug build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Sets up, builds and runs the test suite in every configuration CI checks:
+#   default  RelWithDebInfo
+#   asan     Debug with AddressSanitizer and UndefinedBehaviorSanitizer
+#   tsan     ThreadSanitizer over the logic and its worker threads (no Qt windows)
+#   fuzz     every libFuzzer target for a bounded time (clang)
+# "scripts/test.sh default" (or any list of those names) runs only those.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-preset=${1:-default}
+if [ "$#" -eq 0 ]; then
+    set -- default asan tsan
+    if grep -q '"name": "fuzz"' CMakePresets.json; then
+        set -- "$@" fuzz
+    fi
+fi
 bash scripts/setup.sh
-bash scripts/build.sh "$preset"
-ctest --preset "$preset" -j"$(nproc)"
+for preset in "$@"; do
+    echo "==== $preset: build"
+    started=$(date +%s)
+    bash scripts/build.sh "$preset"
+    echo "==== $preset: tests"
+    ctest --preset "$preset" -j"$(nproc)"
+    echo "==== $preset: done in $(( $(date +%s) - started )) s"
+done
