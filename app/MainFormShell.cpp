@@ -224,17 +224,17 @@ void TMainForm::OKBnClick() {
 }
 
 void TMainForm::scheduleReplacements() {
-    auto schedule = [this](ShellFileKind kind) {
-        if (auto s = shellpatch::scheduleReplacement(env.machine, paths, kind); !s)
-            showError("The file swap at the next Windows start was not scheduled:\r" +
-                          s.error().message,
-                      kErrorCaption);
-    };
+    std::vector<ShellFileKind> kinds;
     if (StartTextChanged || TooltipChanged || CaptionsChanged || LogoFileChanged ||
         LogoHeightChanged)
-        schedule(ShellFileKind::Explorer);
+        kinds.push_back(ShellFileKind::Explorer);
     if (UserFileChanged)
-        schedule(ShellFileKind::User);
+        kinds.push_back(ShellFileKind::User);
+    if (kinds.empty())
+        return;
+    for (const auto& error : shellpatch::scheduleReplacements(env.machine, paths, kinds))
+        showError("The file swap at the next Windows start was not scheduled:\r" + error.message,
+                  kErrorCaption);
 }
 
 void TMainForm::RestoreBnClick() {
@@ -251,14 +251,13 @@ void TMainForm::RestoreBnClick() {
             RestoreFm->CancelBnClick();
     }
 
-    auto restoreFile = [this](ShellFileKind kind) {
-        if (auto s = shellpatch::scheduleRestore(env.machine, paths, kind); !s)
-            showError(s.error().message, kErrorCaption);
-    };
+    std::vector<ShellFileKind> restored;
     if (RestoreFm->CB2.checked())
-        restoreFile(ShellFileKind::Explorer);
+        restored.push_back(ShellFileKind::Explorer);
     if (RestoreFm->CB1.checked())
-        restoreFile(ShellFileKind::User);
+        restored.push_back(ShellFileKind::User);
+    if (auto s = shellpatch::scheduleRestores(env.machine, paths, restored); !s)
+        showError(s.error().message, kErrorCaption);
     if (RestoreFm->CB4.checked())
         startmenu::deletePolicies(env.registry);
     if (RestoreFm->CB3.checked()) {

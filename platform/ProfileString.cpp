@@ -324,16 +324,17 @@ int readProfileIntExact(const fs::path& file, std::string_view section, std::str
     return parseIntExact(readProfileString(file, section, key, ""), value) ? value : defaultValue;
 }
 
-Status writeProfileString(const fs::path& file, std::string_view section, std::string_view key,
-                          std::string_view value) {
+namespace {
+
+// The text with the key set as WritePrivateProfileString leaves it; the same
+// text when nothing changes.
+Result<std::string> withKey(const fs::path& file, const std::string& text,
+                            std::string_view section, std::string_view key,
+                            std::string_view value) {
     if (Status names = checkNames(file, section, key); !names)
-        return names;
+        return names.error();
     if (holdsLineBreak(value))
-        return invalid(file, "a value holding a line break");
-    Result<std::string> loaded = loadForEdit(file);
-    if (!loaded)
-        return loaded.error();
-    const std::string& text = *loaded;
+        return invalid(file, "a value holding a line break").error();
     std::vector<Line> lines = parse(text);
     auto range = findSection(lines, section);
 
@@ -343,7 +344,7 @@ Status writeProfileString(const fs::path& file, std::string_view section, std::s
             const Line& line = lines[*at];
             std::string replaced = std::string(line.name) + "=" + std::string(value);
             if (text.compare(line.begin, line.end - line.begin, replaced) == 0)
-                return {}; // nothing changes; leave the file alone
+                return text;
             out = text.substr(0, line.begin) + replaced + text.substr(line.end);
         } else {
             size_t after = range.first;
@@ -369,7 +370,32 @@ Status writeProfileString(const fs::path& file, std::string_view section, std::s
         out += "[" + std::string(trim(section)) + "]\r\n" + std::string(trim(key)) + "=" +
                std::string(value) + "\r\n";
     }
-    return store(file, out);
+    return out;
+}
+
+} // namespace
+
+Status writeProfileString(const fs::path& file, std::string_view section, std::string_view key,
+                          std::string_view value) {
+    const std::pair<std::string_view, std::string_view> entry{key, value};
+    return writeProfileStrings(file, section, {&entry, 1});
+}
+
+Status writeProfileStrings(const fs::path& file, std::string_view section,
+                           std::span<const std::pair<std::string_view, std::string_view>> entries) {
+    Result<std::string> loaded = loadForEdit(file);
+    if (!loaded)
+        return loaded.error();
+    std::string text = *loaded;
+    for (const auto& [key, value] : entries) {
+        Result<std::string> next = withKey(file, text, section, key, value);
+        if (!next)
+            return next.error();
+        text = std::move(next).value();
+    }
+    if (text == *loaded)
+        return {}; // nothing changes; leave the file alone
+    return store(file, text);
 }
 
 Status deleteProfileKey(const fs::path& file, std::string_view section, std::string_view key) {
@@ -442,6 +468,15 @@ Status writeProfileString(const Machine& machine, std::string_view winFile,
     if (!file)
         return file.error();
     return writeProfileString(*file, section, key, value);
+}
+
+Status writeProfileStrings(const Machine& machine, std::string_view winFile,
+                           std::string_view section,
+                           std::span<const std::pair<std::string_view, std::string_view>> entries) {
+    Result<fs::path> file = resolveWinPath(machine, winFile);
+    if (!file)
+        return file.error();
+    return writeProfileStrings(*file, section, entries);
 }
 
 Status deleteProfileKey(const Machine& machine, std::string_view winFile, std::string_view section,

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,6 +68,12 @@ bool parseIntExact(std::string_view text, int& out);
 Status writeProfileString(const std::filesystem::path& file, std::string_view section,
                           std::string_view key, std::string_view value);
 
+// Several keys of one section in a single replacement of the file: a crash
+// leaves all of them or none. The result equals writing them one by one; a
+// key or value that cannot be written fails the whole call, writing nothing.
+Status writeProfileStrings(const std::filesystem::path& file, std::string_view section,
+                           std::span<const std::pair<std::string_view, std::string_view>> entries);
+
 // WritePrivateProfileString with no value: removes the key's lines from the
 // section. A missing file, section or key is not an error.
 Status deleteProfileKey(const std::filesystem::path& file, std::string_view section,
@@ -90,6 +97,9 @@ std::vector<std::string> readProfileKeys(const Machine& machine, std::string_vie
                                          std::string_view section);
 Status writeProfileString(const Machine& machine, std::string_view winFile,
                           std::string_view section, std::string_view key, std::string_view value);
+Status writeProfileStrings(const Machine& machine, std::string_view winFile,
+                           std::string_view section,
+                           std::span<const std::pair<std::string_view, std::string_view>> entries);
 Status deleteProfileKey(const Machine& machine, std::string_view winFile, std::string_view section,
                         std::string_view key);
 Status deleteProfileSection(const Machine& machine, std::string_view winFile,

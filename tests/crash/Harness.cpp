@@ -413,13 +413,22 @@ std::vector<std::string> violations(const FlowCase& c, const fs::path& machine) 
     for (const auto& p : machine::checkMachine(platform::Machine(machine)).problems)
         out.push_back("after the start: " + p);
     const MachineState booted = snapshot(machine);
+    // Each shell file is the old or the new one, and the two go together: a
+    // new Explorer beside the old User (or the other way round) is a look the
+    // user never asked for.
+    std::vector<std::string> olds, news;
     for (const char* suffix : {"windows/explorer.exe", "windows/system/user.exe"}) {
         const std::string path = liveFile(c.beforeBoot, suffix);
         auto n = lookup(booted.files, path), b = lookup(c.beforeBoot.files, path),
              a = lookup(c.afterBoot.files, path);
         if (n != b && n != a)
             out.push_back("after the start " + path + " is neither the old nor the new one");
+        else if (a != b)
+            (n == a ? news : olds).push_back(path);
     }
+    if (!olds.empty() && !news.empty())
+        out.push_back("after the start " + news.front() + " is the new one but " + olds.front() +
+                      " the old one");
     return out;
 }
 

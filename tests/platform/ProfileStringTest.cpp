@@ -205,6 +205,29 @@ TEST_F(ProfileStringTest, RefusesWhatCouldNotBeReadBack) {
     EXPECT_EQ(readFile(file), "[A]\r\nB=1\r\n");
 }
 
+TEST_F(ProfileStringTest, SeveralKeysAtOnceEqualOneByOneAndFailAsAWhole) {
+    // Replaced, added to an existing section, and a section made new.
+    const std::pair<std::string_view, std::string_view> entries[] = {
+        {"programs", "P"}, {"Shut Down", "S"}, {"Run", "R2"}};
+    writeFile(file, kMixed);
+    ASSERT_TRUE(writeProfileStrings(file, "StartMenu", entries));
+    const std::string together = readFile(file);
+    writeFile(file, kMixed);
+    for (auto [key, value] : entries)
+        ASSERT_TRUE(writeProfileString(file, "StartMenu", key, value));
+    EXPECT_EQ(together, readFile(file));
+
+    fs::remove(file);
+    ASSERT_TRUE(writeProfileStrings(file, "Rename", entries));
+    EXPECT_EQ(readFile(file), "[Rename]\r\nprograms=P\r\nShut Down=S\r\nRun=R2\r\n");
+
+    // One line that cannot be written keeps the others out too.
+    const std::pair<std::string_view, std::string_view> spoiled[] = {{"A", "1"},
+                                                                      {"B", "two\r\nlines"}};
+    EXPECT_FALSE(writeProfileStrings(file, "Rename", spoiled));
+    EXPECT_EQ(readProfileString(file, "Rename", "A", "none"), "none");
+}
+
 TEST_F(ProfileStringTest, AFailedWriteLeavesTheOldFileWhole) {
     writeFile(file, "[Rename]\r\nNUL=C:\\x\r\n");
     // The file is replaced through a new file beside it: nothing else is left.
