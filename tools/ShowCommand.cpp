@@ -22,6 +22,7 @@ namespace {
 constexpr const char* kUsage = "usage: velkan-machine show [DIR] [--json] [--now] [--png FILE "
                                "[--pack FOLDER] [--clock TEXT]]\n";
 
+#ifdef VELKAN_PREVIEW_PICTURES
 // The taskbar clock as Windows 95 shows it in the United States: "3:07 PM".
 std::string clockNow() {
     const std::time_t now = std::time(nullptr);
@@ -33,6 +34,7 @@ std::string clockNow() {
                   local.tm_hour < 12 ? "AM" : "PM");
     return text;
 }
+#endif
 
 int writePicture(const platform::Machine& machine, ShellMoment moment, const std::string& png,
                  const std::string& pack, const std::string& clock) {

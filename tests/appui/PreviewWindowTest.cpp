@@ -33,8 +33,9 @@ protected:
         QApplication::processEvents();
         auto* preview = run.window().findChild<app::ui::PreviewWindow*>(window);
         EXPECT_NE(preview, nullptr);
-        if (preview)
+        if (preview) {
             EXPECT_TRUE(preview->isVisible());
+        }
         return preview;
     }
     // The picture without the tray, whose clock moves on.

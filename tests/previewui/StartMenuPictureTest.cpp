@@ -110,10 +110,11 @@ TEST_F(StartMenuPictureTest, EntryIconsAndTheStartImageSitAtTheirPlaces) {
     const auto& programs = look.entries[0].icon;
     for (int y = 0; y < programs.height; ++y)
         for (int x = 0; x < programs.width; ++x)
-            if ((programs.rgba(x, y) >> 24) == 0)
+            if ((programs.rgba(x, y) >> 24) == 0) {
                 ASSERT_EQ(
                     image.pixel(places.rows[0].icon.left() + x, places.rows[0].icon.top() + y),
                     sys(platform::COLOR_MENU));
+            }
 }
 
 TEST_F(StartMenuPictureTest, CaptionsAreDrawnWithTheAccessKeyUnderlinedAndNothingElse) {
