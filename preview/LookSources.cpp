@@ -10,32 +10,11 @@ namespace velkan::preview {
 using platform::RootKey;
 using shellpatch::Entry;
 
-namespace {
-
-const char* policyOf(Entry entry) {
-    switch (entry) {
-    case Entry::Settings:
-        return "NoSetFolders";
-    case Entry::Find:
-        return "NoFind";
-    case Entry::Run:
-        return "NoRun";
-    case Entry::LogOff:
-        return "NoLogoff";
-    case Entry::ShutDown:
-        return "NoClose";
-    default:
-        return nullptr;
-    }
-}
-
-} // namespace
-
 std::array<bool, shellpatch::kEntryCount> readHiddenEntries(const platform::Registry& registry) {
     std::array<bool, shellpatch::kEntryCount> hidden{};
     auto policies = registry.openKey(RootKey::LocalMachine, startmenu::kPolicyKey);
     for (const auto& entry : shellpatch::kStartMenuEntries) {
-        const char* policy = policyOf(entry.entry);
+        const char* policy = startmenu::policyValueOf(entry.entry);
         if (policy && policies)
             hidden[static_cast<int>(entry.entry)] = startmenu::policyHides(policies->query(policy));
     }

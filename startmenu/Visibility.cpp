@@ -101,4 +101,21 @@ void deletePolicies(platform::Registry& registry) {
     policies->close();
 }
 
+const char* policyValueOf(shellpatch::Entry entry) {
+    switch (entry) {
+    case shellpatch::Entry::Settings:
+        return "NoSetFolders";
+    case shellpatch::Entry::Find:
+        return "NoFind";
+    case shellpatch::Entry::Run:
+        return "NoRun";
+    case shellpatch::Entry::LogOff:
+        return "NoLogoff";
+    case shellpatch::Entry::ShutDown:
+        return "NoClose";
+    default:
+        return nullptr;
+    }
+}
+
 } // namespace velkan::startmenu

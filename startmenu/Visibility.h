@@ -3,6 +3,7 @@
 #include "platform/Controls.h"
 #include "platform/Registry.h"
 #include "platform/Result.h"
+#include "shellpatch/BuildTable.h"
 
 // Which Start-menu entries Windows hides: the Explorer policy values and the
 // APM device's Suspend switch, shown as the six check boxes beside the
@@ -17,6 +18,10 @@ inline constexpr const char* kApmSuspendValue = "APMMenuSuspend";
 // The policy values Restore deletes, in the order it deletes them.
 inline constexpr const char* kPolicyValues[] = {"NoSetFolders", "NoFind", "NoRun",
                                                 "NoClose",      "NoSetTaskbar", "NoLogoff"};
+
+// The policy value that hides a Start-menu entry, or nullptr for an entry no
+// policy hides (Programs, Documents, Help; Suspend has the APM switch).
+const char* policyValueOf(shellpatch::Entry entry);
 
 struct VisibilityBoxes {
     platform::CheckBox& settings; // ContrCB

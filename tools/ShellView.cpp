@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 #include "platform/WinPath.h"
 #include "shellpatch/BuildDetection.h"
+#include "startmenu/Visibility.h"
 #include "tools/BuildTexts.h"
 #include "tools/WinInitRename.h"
 
@@ -38,23 +39,6 @@ bool policyHides(const platform::RegKey& key, const char* name) {
     auto value = key.query(name);
     return value && value->type == platform::REG_BINARY &&
            value->data == std::string("\x01\0\0\0", 4);
-}
-
-const char* policyOf(Entry entry) {
-    switch (entry) {
-    case Entry::Settings:
-        return "NoSetFolders";
-    case Entry::Find:
-        return "NoFind";
-    case Entry::Run:
-        return "NoRun";
-    case Entry::LogOff:
-        return "NoLogoff";
-    case Entry::ShutDown:
-        return "NoClose";
-    default:
-        return nullptr;
-    }
 }
 
 bool suspendShown(const Registry& registry) {
@@ -157,7 +141,7 @@ Result<ShellView> viewShell(const Machine& machine, ShellMoment moment) {
             ShownEntry shown{entry.entry, readShownText(explorer, build->caption(entry.entry))};
             if (entry.entry == Entry::Suspend)
                 shown.hidden = !suspendShown(registry);
-            else if (const char* policy = policyOf(entry.entry); policy && policies)
+            else if (const char* policy = startmenu::policyValueOf(entry.entry); policy && policies)
                 shown.hidden = policyHides(*policies, policy);
             view.entries.push_back(std::move(shown));
         }
