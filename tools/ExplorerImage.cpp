@@ -4,7 +4,7 @@
 #include "shellpatch/BuildTable.h"
 #include "tools/Bitmap16.h"
 #include "tools/BuildTexts.h"
-#include "tools/ExecutableStub.h"
+#include "tools/DosProgramHeader.h"
 #include "tools/StartMenuLogo.h"
 
 #include <algorithm>
@@ -65,7 +65,7 @@ std::string makeExplorerImage(int position, const Canvas& logo) {
     const BuildTexts& texts = buildTexts(position);
 
     std::string bytes = programFiller(explorerFileSize(position), 0xE0 + position);
-    const std::string dosProgram = dosStub("This program cannot be run in DOS mode.\r\r\n");
+    const std::string dosProgram = dosProgramHeader("This program cannot be run in DOS mode.\r\r\n");
     std::copy(dosProgram.begin(), dosProgram.end(), bytes.begin());
 
     putTextField(bytes, build.startText.offset, build.startText.length, texts.startText);

@@ -27,7 +27,7 @@ std::uint32_t alignUp(std::uint32_t v, std::uint32_t a) {
 
 // A real-mode program that prints a line and ends, as every Windows
 // executable carries for people who start it from DOS.
-void putDosStub(std::vector<std::uint8_t>& out) {
+void putDosProgramHeader(std::vector<std::uint8_t>& out) {
     out.resize(kPeOffset, 0);
     const std::uint8_t header[] = {'M',  'Z', 0x90, 0,    3, 0, 0, 0, 4, 0, 0, 0,    0xFF,
                                    0xFF, 0,   0,    0xB8, 0, 0, 0, 0, 0, 0, 0, 0x40, 0};
@@ -169,7 +169,7 @@ std::vector<std::uint8_t> writePeResourceDll(const std::vector<PeResource>& reso
     const std::uint32_t headersSize = alignUp(kPeOffset + 4 + 20 + 224 + 40, kFileAlignment);
 
     std::vector<std::uint8_t> out;
-    putDosStub(out);
+    putDosProgramHeader(out);
     out.insert(out.end(), {'P', 'E', 0, 0});
     // COFF file header.
     put16(out, 0x14C); // i386

@@ -2,7 +2,7 @@
 
 #include "shellpatch/BuildDetection.h"
 #include "shellpatch/BuildTable.h"
-#include "tools/ExecutableStub.h"
+#include "tools/DosProgramHeader.h"
 #include "tools/IconImage.h"
 #include "tools/StartMenuLogo.h"
 
@@ -32,7 +32,7 @@ std::size_t userFileSize(int position) {
 std::string makeUserImage(int position) {
     const ShellBuild& build = kBuilds.at(position);
     std::string bytes = programFiller(userFileSize(position), 0x05E4 + position);
-    const std::string dosProgram = dosStub("This program requires Microsoft Windows.\r\n");
+    const std::string dosProgram = dosProgramHeader("This program requires Microsoft Windows.\r\n");
     std::copy(dosProgram.begin(), dosProgram.end(), bytes.begin());
 
     for (const auto& place : kStartIconPlaces) {

@@ -1,4 +1,4 @@
-#include "tools/ExecutableStub.h"
+#include "tools/DosProgramHeader.h"
 
 namespace velkan::machine {
 
@@ -12,7 +12,7 @@ void putLe32(std::string& bytes, std::size_t offset, std::uint32_t value) {
         bytes[offset + i] = char(value >> (8 * i) & 0xFF);
 }
 
-std::string dosStub(std::string_view message) {
+std::string dosProgramHeader(std::string_view message) {
     std::string dosProgram(128, '\0');
     dosProgram[0] = 'M';
     dosProgram[1] = 'Z';

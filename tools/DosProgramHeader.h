@@ -10,7 +10,7 @@ namespace velkan::machine {
 // The start of a Windows program file: the "MZ" header and the small DOS
 // program that prints `message` when the file is started under DOS, padded
 // with zeros to 128 bytes.
-std::string dosStub(std::string_view message);
+std::string dosProgramHeader(std::string_view message);
 
 // Bytes that look like the code and data of a program, the same for the same
 // seed, to fill the parts of a stand-in shell file that nobody reads.
