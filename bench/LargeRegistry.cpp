@@ -61,8 +61,8 @@ void fileTypes(RegNode& classes, Sequence& seq) {
         binary(cls, "EditFlags", seq, 4);
         text(cls, "AlwaysShowExt", "");
         dword(cls, "BrowserFlags", seq.below(16));
-        text(cls.subkey("DefaultIcon"), "", "C:\\WINDOWS\\SYSTEM\\SHELL32.DLL," +
-                                                std::to_string(seq.below(40)));
+        text(cls.subkey("DefaultIcon"), "",
+             "C:\\WINDOWS\\SYSTEM\\SHELL32.DLL," + std::to_string(seq.below(40)));
         RegNode& open = cls.subkey("shell").subkey("open");
         text(open, "", "&Open");
         text(open.subkey("command"), "",
@@ -95,10 +95,11 @@ void devices(RegNode& root, Sequence& seq) {
     for (int i = 0; i < 200; ++i) {
         const std::string className = classNames[i % 7];
         const std::string driver = className + "\\" + hex(static_cast<std::uint32_t>(i), 4);
-        RegNode& device = root.subkey("Enum").subkey(i % 2 ? "PCI" : "ROOT")
-                              .subkey("VEN_" + hex(seq.below(0x10000), 4) + "&DEV_" +
-                                      hex(seq.below(0x10000), 4))
-                              .subkey("BUS_00&DEV_" + hex(static_cast<std::uint32_t>(i), 2));
+        RegNode& device =
+            root.subkey("Enum")
+                .subkey(i % 2 ? "PCI" : "ROOT")
+                .subkey("VEN_" + hex(seq.below(0x10000), 4) + "&DEV_" + hex(seq.below(0x10000), 4))
+                .subkey("BUS_00&DEV_" + hex(static_cast<std::uint32_t>(i), 2));
         text(device, "DeviceDesc", "Device " + std::to_string(i));
         text(device, "Class", className);
         text(device, "HardwareID", "PCI\\VEN_" + hex(seq.below(0x10000), 4));
@@ -123,8 +124,8 @@ void devices(RegNode& root, Sequence& seq) {
 void programs(RegNode& root, Sequence& seq) {
     RegNode& software = root.subkey("Software");
     for (int i = 0; i < 20; ++i) {
-        RegNode& program =
-            software.subkey("Vendor" + std::to_string(i % 13)).subkey("Program" + std::to_string(i));
+        RegNode& program = software.subkey("Vendor" + std::to_string(i % 13))
+                               .subkey("Program" + std::to_string(i));
         for (int j = 0; j < 6; ++j) {
             RegNode& section = program.subkey("Section" + std::to_string(j));
             text(section, "Path", "C:\\PROGRA~1\\PROG" + std::to_string(i));

@@ -47,8 +47,8 @@ std::uint16_t get16(std::string_view b, std::size_t at) {
 }
 
 std::uint32_t get32(std::string_view b, std::size_t at) {
-    return static_cast<std::uint32_t>(get16(b, at)) |
-           static_cast<std::uint32_t>(get16(b, at + 2)) << 16;
+    return static_cast<std::uint32_t>(get16(b, at)) | static_cast<std::uint32_t>(get16(b, at + 2))
+                                                          << 16;
 }
 
 void put16(std::string& b, std::size_t at, std::uint32_t v) {
@@ -154,8 +154,8 @@ private:
                 return fail("has no data block (RGDB) at offset " + hex(at));
             const std::size_t size = get32(b_, at + 4);
             if (size < kRgdbHeaderSize || size > b_.size() - at)
-                return fail("has a data block of size " + hex(size) + " that does not fit at offset " +
-                            hex(at));
+                return fail("has a data block of size " + hex(size) +
+                            " that does not fit at offset " + hex(at));
             if (auto error = indexBlock(at, size))
                 return error;
             at += size;
@@ -197,8 +197,7 @@ private:
     };
 
     std::optional<Error> keyRecord(std::size_t offset, KeyRecord& out) {
-        if (offset < kRgknHeaderSize || offset > rgknSize_ ||
-            rgknSize_ - offset < kKeyRecordSize)
+        if (offset < kRgknHeaderSize || offset > rgknSize_ || rgknSize_ - offset < kKeyRecordSize)
             return fail("has a key record outside the key tree at offset " +
                         hex(kRgknStart + offset));
         if (visited_[offset])
@@ -294,8 +293,7 @@ private:
             if (keyNameHash(key.name) != record.hash)
                 return fail("has a key record whose hash does not match the name \"" + key.name +
                             "\" at offset " + hex(recordAt));
-            const std::size_t pathSize =
-                top.pathSize + (top.pathSize ? 1 : 0) + key.name.size();
+            const std::size_t pathSize = top.pathSize + (top.pathSize ? 1 : 0) + key.name.size();
             if (pathSize > kMaxCregKeyPath)
                 return fail("has a key path longer than " + std::to_string(kMaxCregKeyPath) +
                             " bytes at offset " + hex(recordAt));
@@ -470,8 +468,9 @@ void writeBlock(std::string& out, const std::vector<FlatKey>& keys, const Block&
     put32(out, base + 4, static_cast<std::uint32_t>(size));
     put16(out, base + 0x0C, kRgdbHeaderWord0c);
     put16(out, base + 0x0E, static_cast<std::uint32_t>(number));
-    put16(out, base + 0x14, static_cast<std::uint32_t>(block.keyCount ? block.keyCount - 1 : 0)); // highest id
-    put16(out, base + 0x16, static_cast<std::uint32_t>(block.keyCount));     // first unused id
+    put16(out, base + 0x14,
+          static_cast<std::uint32_t>(block.keyCount ? block.keyCount - 1 : 0)); // highest id
+    put16(out, base + 0x16, static_cast<std::uint32_t>(block.keyCount));        // first unused id
     // A tail too small to be a free entry is slack of the last entry, as
     // Windows leaves it when it shortens a key.
     const std::size_t slack = tail < kFreeEntryMinSize ? tail : 0;
@@ -552,11 +551,11 @@ Status checkCregLimits(const RegNode& root, const std::string& fileName) {
         if (const char* fault = keyNameFault(key.name))
             return refuse(trail, std::string("it has ") + fault);
         if (depth > kMaxCregKeyDepth)
-            return refuse(trail, "keys nest deeper than " + std::to_string(kMaxCregKeyDepth) +
-                                     " levels");
+            return refuse(trail,
+                          "keys nest deeper than " + std::to_string(kMaxCregKeyDepth) + " levels");
         if (pathSize > kMaxCregKeyPath)
-            return refuse(trail, "its path is longer than " + std::to_string(kMaxCregKeyPath) +
-                                     " bytes");
+            return refuse(trail,
+                          "its path is longer than " + std::to_string(kMaxCregKeyPath) + " bytes");
         if (key.values.size() > kMaxField16)
             return refuse(trail, "more than 65535 values");
         for (const auto& value : key.values)

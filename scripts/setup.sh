@@ -11,6 +11,7 @@ packages=(
   fonts-wine
   xdg-utils
   icoutils clang libclang-rt-14-dev
+  libcreg-utils
 )
 
 missing=()
