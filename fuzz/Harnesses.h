@@ -38,4 +38,7 @@ void fuzzMsdosSys(const std::uint8_t* data, std::size_t size);
 // A machine's registry.reg, parsed and written back.
 void fuzzRegistry(const std::uint8_t* data, std::size_t size);
 
+// A machine's SYSTEM.DAT or USER.DAT, parsed and written back.
+void fuzzCreg(const std::uint8_t* data, std::size_t size);
+
 } // namespace velkan::fuzz

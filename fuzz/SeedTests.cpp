@@ -3,6 +3,7 @@
 // "--write-corpus DIR" writes the seeds (built from the format descriptions).
 #include "fuzz/Harnesses.h"
 #include "fuzz/ScratchMachine.h"
+#include "platform/CregFile.h"
 #include "platform/ProfileString.h"
 #include "platform/Registry.h"
 #include "tests/platform/IconFiles.h"
@@ -133,6 +134,28 @@ std::vector<Bytes> registrySeeds() {
     return {bytesOf(fresh), bytesOf(readBack(machine.root() / "registry.reg"))};
 }
 
+// Registry files: every value type, names in two code pages, a deep key, and
+// enough keys for a second data block; and a file with no keys.
+std::vector<Bytes> cregSeeds() {
+    using namespace velkan::platform;
+    detail::RegNode root;
+    detail::RegNode& velkan = root.subkey("Software").subkey("Velkan");
+    velkan.setValue("", RegValue{REG_SZ, "Velkan"});
+    velkan.setValue("Last Theme", RegValue::dword(3));
+    velkan.setValue("Options", RegValue::binary(std::string("\x01\x00\xff", 3)));
+    velkan.setValue("Path", RegValue{REG_EXPAND_SZ, std::string("%windir%\0", 9)});
+    velkan.setValue("Odd", RegValue{0x12345, ""});
+    root.subkey("Caf\xe9").subkey("\xcf\xf3\xf1\xea").setValue("\xc8", RegValue::dword(1));
+    detail::RegNode* chain = &root.subkey("Deep");
+    for (int depth = 0; depth < 12; ++depth)
+        chain = &chain->subkey("L");
+    detail::RegNode many;
+    for (int i = 0; i < 300; ++i)
+        many.subkey("K" + std::to_string(i)).setValue("", RegValue::dword(i));
+    return {bytesOf(detail::formatCregFile(root)), bytesOf(detail::formatCregFile(many)),
+            bytesOf(detail::formatCregFile(detail::RegNode{}))};
+}
+
 std::map<std::string, std::vector<Bytes>> seeds() {
     const auto all = images();
     std::vector<Resource> resources;
@@ -161,6 +184,7 @@ std::map<std::string, std::vector<Bytes>> seeds() {
                        bytesOf("[Paths]\r\nWinDir=c:\\windows\\.\r\nWinBootDir=C:\\WINDOWS\r\n"
                                "[Options]\r\nBootGUI=1\r\n")};
     out["registry"] = registrySeeds();
+    out["creg"] = cregSeeds();
     return out;
 }
 
@@ -174,7 +198,8 @@ const std::map<std::string, Harness> kHarnesses = {{"ico", velkan::fuzz::fuzzIco
                                                    {"profile", velkan::fuzz::fuzzProfile},
                                                    {"wininit", velkan::fuzz::fuzzWinInit},
                                                    {"msdossys", velkan::fuzz::fuzzMsdosSys},
-                                                   {"registry", velkan::fuzz::fuzzRegistry}};
+                                                   {"registry", velkan::fuzz::fuzzRegistry},
+                                                   {"creg", velkan::fuzz::fuzzCreg}};
 
 std::vector<Bytes> corpus(const std::string& name) {
     std::vector<Bytes> out = seeds()[name];
@@ -220,7 +245,7 @@ TEST_P(FuzzSeeds, EveryCutAndChangedByteOfTheSeedsIsReadSafely) {
 
 INSTANTIATE_TEST_SUITE_P(Readers, FuzzSeeds,
                          testing::Values("ico", "pe", "ne", "dib", "png", "bmp", "packindex",
-                                         "profile", "wininit", "msdossys", "registry"));
+                                         "profile", "wininit", "msdossys", "registry", "creg"));
 
 } // namespace
 
