@@ -417,7 +417,8 @@ void writeKeyTree(std::string& out, const std::vector<FlatKey>& keys, std::size_
         const FlatKey& key = keys[i];
         const std::size_t at = base + recordOffset(i);
         put32(out, at, 0);
-        put32(out, at + 4, i == 0 ? 0 : keyNameHash(key.node->name.substr(0, kMaxField16)));
+        put32(out, at + 4,
+              i == 0 ? 0 : keyNameHash(std::string_view(key.node->name).substr(0, kMaxField16)));
         put32(out, at + 8, kNone);
         put32(out, at + 12, key.parent);
         put32(out, at + 16, key.child);
@@ -509,7 +510,11 @@ std::string formatCregFile(const RegNode& root) {
     const std::vector<Block> blocks = packBlocks(keys);
     const std::size_t rgknSize = roundUpToPage(kRgknHeaderSize + keys.size() * kKeyRecordSize);
 
+    std::size_t fileSize = kRgknStart + rgknSize;
+    for (const Block& block : blocks)
+        fileSize += roundUpToPage(kRgdbHeaderSize + block.used);
     std::string out(kFileHeaderSize, '\0');
+    out.reserve(fileSize);
     out.replace(0, 4, "CREG");
     put32(out, 4, kVersion);
     put32(out, 8, static_cast<std::uint32_t>(kRgknStart + rgknSize));
