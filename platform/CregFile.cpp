@@ -115,12 +115,12 @@ public:
 
     Result<RegNode> read() {
         if (b_.size() > kMaxCregFileSize)
-            return fail("is larger than the " + std::to_string(kMaxCregFileSize >> 20) +
+            return fail("the file is larger than the " + std::to_string(kMaxCregFileSize >> 20) +
                         " MB a registry file can have");
         if (b_.size() < kFileHeaderSize || b_.substr(0, 4) != "CREG")
-            return fail("is not a Windows 95 registry file (no CREG header)");
+            return fail("not a Windows 95 registry file (no CREG header)");
         if (get16(b_, 6) != 1)
-            return fail("has registry format version " + std::to_string(get16(b_, 6)) + "." +
+            return fail("registry format version " + std::to_string(get16(b_, 6)) + "." +
                         std::to_string(get16(b_, 4)) + ", not 1.0");
         if (auto error = readKeyTreeHeader())
             return *error;
@@ -132,10 +132,10 @@ public:
 private:
     std::optional<Error> readKeyTreeHeader() {
         if (b_.size() < kRgknStart + kRgknHeaderSize || b_.substr(kRgknStart, 4) != "RGKN")
-            return fail("has no key tree (RGKN) at offset " + hex(kRgknStart));
+            return fail("no key tree (RGKN) at offset " + hex(kRgknStart));
         rgknSize_ = get32(b_, kRgknStart + 4);
         if (rgknSize_ < kRgknHeaderSize || rgknSize_ > b_.size() - kRgknStart)
-            return fail("has a key tree of size " + hex(rgknSize_) + " that does not fit the file");
+            return fail("the key tree's size " + hex(rgknSize_) + " does not fit the file");
         rootOffset_ = get32(b_, kRgknStart + 8);
         return std::nullopt;
     }
@@ -144,18 +144,18 @@ private:
         const std::size_t count = get16(b_, 0x10);
         std::size_t at = get32(b_, 8);
         if (count > 0 && at < kRgknStart + rgknSize_)
-            return fail("has its first data block at offset " + hex(at) + ", inside the key tree");
+            return fail("the first data block at offset " + hex(at) + " lies inside the key tree");
         entries_.reserve(std::min(count * 64, b_.size() / 128));
         for (std::size_t i = 0; i < count; ++i) {
             if (at > b_.size() || b_.size() - at < kRgdbHeaderSize)
-                return fail("is cut short: data block " + std::to_string(i) + " of " +
+                return fail("the file is cut short: data block " + std::to_string(i) + " of " +
                             std::to_string(count) + " is missing at offset " + hex(at));
             if (b_.substr(at, 4) != "RGDB")
-                return fail("has no data block (RGDB) at offset " + hex(at));
+                return fail("no data block (RGDB) at offset " + hex(at));
             const std::size_t size = get32(b_, at + 4);
             if (size < kRgdbHeaderSize || size > b_.size() - at)
-                return fail("has a data block of size " + hex(size) +
-                            " that does not fit at offset " + hex(at));
+                return fail("a data block of size " + hex(size) +
+                            " does not fit the file at offset " + hex(at));
             if (auto error = indexBlock(at, size))
                 return error;
             at += size;
@@ -169,22 +169,22 @@ private:
         std::size_t at = block + kRgdbHeaderSize;
         while (at < end) {
             if (end - at < 8)
-                return fail("has a data entry cut off by its block's end at offset " + hex(at));
+                return fail("a data entry is cut off by its block's end at offset " + hex(at));
             const std::size_t entrySize = get32(b_, at);
             const std::uint32_t id = get32(b_, at + 4);
             if (entrySize < 8 || entrySize > end - at)
-                return fail("has a data entry of size " + hex(entrySize) +
-                            " that does not fit its block at offset " + hex(at));
+                return fail("a data entry of size " + hex(entrySize) +
+                            " does not fit its block at offset " + hex(at));
             if (id != kNone) {
                 const std::size_t used = entrySize >= kKeyEntryHeaderSize ? get32(b_, at + 8) : 0;
                 if (used < kKeyEntryHeaderSize || used > entrySize)
-                    return fail("has a data entry whose sizes disagree at offset " + hex(at));
+                    return fail("a data entry's sizes disagree at offset " + hex(at));
                 if (id >> 16 != number)
-                    return fail("has a data entry of block " + std::to_string(id >> 16) +
-                                " inside block " + std::to_string(number) + " at offset " +
+                    return fail("a data entry of block " + std::to_string(id >> 16) +
+                                " lies inside block " + std::to_string(number) + " at offset " +
                                 hex(at));
                 if (!entries_.emplace(id, DataEntry{at, used, false}).second)
-                    return fail("has two data entries with key id " + hex(id) + " at offset " +
+                    return fail("two data entries have key id " + hex(id) + " at offset " +
                                 hex(at));
             }
             at += entrySize;
@@ -198,10 +198,10 @@ private:
 
     std::optional<Error> keyRecord(std::size_t offset, KeyRecord& out) {
         if (offset < kRgknHeaderSize || offset > rgknSize_ || rgknSize_ - offset < kKeyRecordSize)
-            return fail("has a key record outside the key tree at offset " +
+            return fail("a key record lies outside the key tree at offset " +
                         hex(kRgknStart + offset));
         if (visited_[offset])
-            return fail("has a key tree that loops at offset " + hex(kRgknStart + offset));
+            return fail("the key tree loops at offset " + hex(kRgknStart + offset));
         visited_[offset] = true;
         const std::size_t at = kRgknStart + offset;
         out = {get32(b_, at + 4), get32(b_, at + 12), get32(b_, at + 16), get32(b_, at + 20),
@@ -213,30 +213,30 @@ private:
     std::optional<Error> keyData(std::uint32_t id, std::size_t recordAt, RegNode& key) {
         const auto found = entries_.find(id);
         if (found == entries_.end())
-            return fail("has a key whose id " + hex(id) + " names no data entry at offset " +
-                        hex(recordAt));
+            return fail("key id " + hex(id) + " names no data entry (key record at offset " +
+                        hex(recordAt) + ")");
         DataEntry& entry = found->second;
         if (entry.taken)
-            return fail("has two keys sharing the data entry at offset " + hex(entry.at));
+            return fail("two keys share the data entry at offset " + hex(entry.at));
         entry.taken = true;
         const std::size_t at = entry.at, end = entry.at + entry.used;
         const std::size_t nameSize = get16(b_, at + 12);
         const std::size_t valueCount = get16(b_, at + 14);
         std::size_t p = at + kKeyEntryHeaderSize;
         if (nameSize > end - p)
-            return fail("has a key name longer than its data entry at offset " + hex(at));
+            return fail("a key name runs past its data entry at offset " + hex(at));
         key.name.assign(b_.substr(p, nameSize));
         p += nameSize;
         key.values.reserve(valueCount);
         for (std::size_t i = 0; i < valueCount; ++i) {
             if (end - p < kValueHeaderSize)
-                return fail("has a value beyond the end of its data entry at offset " + hex(p));
+                return fail("a value lies beyond the end of its data entry at offset " + hex(p));
             const std::uint32_t type = get32(b_, p);
             const std::size_t valueNameSize = get16(b_, p + 8);
             const std::size_t dataSize = get16(b_, p + 10);
             p += kValueHeaderSize;
             if (valueNameSize + dataSize > end - p)
-                return fail("has a value larger than its data entry at offset " +
+                return fail("a value is larger than its data entry at offset " +
                             hex(p - kValueHeaderSize));
             RegNamedValue value;
             value.name.assign(b_.substr(p, valueNameSize));
@@ -246,8 +246,7 @@ private:
             p += valueNameSize + dataSize;
         }
         if (p != end)
-            return fail("has a data entry whose size does not match its contents at offset " +
-                        hex(at));
+            return fail("a data entry's size does not match its contents at offset " + hex(at));
         return std::nullopt;
     }
 
@@ -257,8 +256,7 @@ private:
         if (auto error = keyRecord(rootOffset_, rootRecord))
             return *error;
         if (rootRecord.next != kNone)
-            return fail("has a sibling beside its root key at offset " +
-                        hex(kRgknStart + rootOffset_));
+            return fail("the root key has a sibling at offset " + hex(kRgknStart + rootOffset_));
         RegNode root;
         struct Frame {
             RegNode* key;
@@ -280,22 +278,21 @@ private:
                 return *error;
             top.nextChild = record.next;
             if (record.parent != top.offset)
-                return fail("has a key record whose parent is wrong at offset " + hex(recordAt));
+                return fail("a key record names the wrong parent at offset " + hex(recordAt));
             if (stack.size() > kMaxCregKeyDepth)
-                return fail("has keys nested deeper than " + std::to_string(kMaxCregKeyDepth) +
+                return fail("keys nest deeper than " + std::to_string(kMaxCregKeyDepth) +
                             " levels at offset " + hex(recordAt));
             RegNode key;
             if (auto error = keyData(record.id, recordAt, key))
                 return *error;
             if (const char* fault = keyNameFault(key.name))
-                return fail(std::string("has ") + fault + " at offset " +
-                            hex(entries_[record.id].at));
+                return fail(std::string(fault) + " at offset " + hex(entries_[record.id].at));
             if (keyNameHash(key.name) != record.hash)
-                return fail("has a key record whose hash does not match the name \"" + key.name +
+                return fail("the hash of a key record does not match the name \"" + key.name +
                             "\" at offset " + hex(recordAt));
             const std::size_t pathSize = top.pathSize + (top.pathSize ? 1 : 0) + key.name.size();
             if (pathSize > kMaxCregKeyPath)
-                return fail("has a key path longer than " + std::to_string(kMaxCregKeyPath) +
+                return fail("a key path is longer than " + std::to_string(kMaxCregKeyPath) +
                             " bytes at offset " + hex(recordAt));
             // The parent's list does not move while its last key is being filled
             // in: keys are added to a list only from the top of the stack.
