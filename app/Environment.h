@@ -1,15 +1,16 @@
 #pragma once
 
+#include "platform/Clock.h"
+#include "platform/Machine.h"
+#include "platform/MachineRegistry.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/UserQuestions.h"
+
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "platform/Clock.h"
-#include "platform/Machine.h"
-#include "platform/Registry.h"
-#include "platform/Shell.h"
-#include "platform/UserQuestions.h"
 
 namespace velkan::app {
 
@@ -31,7 +32,7 @@ struct Environment {
 
     Environment(platform::Machine m, platform::UserQuestions& q, platform::Clock& c,
                 std::vector<std::string> args = {})
-        : machine(m), registry(m.registryFile()), questions(q), clock(c), shell(m),
+        : machine(m), registry(platform::machineRegistry(m)), questions(q), clock(c), shell(m),
           arguments(std::move(args)) {}
 };
 

@@ -2,7 +2,8 @@
 # Times velkrun from process start to its main window shown, on a fresh demo
 # machine, under the offscreen platform. The program is asked to quit as soon
 # as the window is up (VELKAN_QUIT_WHEN_SHOWN), so the figure is the whole
-# start-up: machine reading, build detection, registry, windows.
+# start-up: machine reading, build detection, registry, windows. A bare Qt
+# dialog is timed beside it: velkrun's start must stay within twice its time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -23,4 +24,17 @@ for i in $(seq "$runs"); do
   total=$(( total + ms ))
   echo "run $i: ${ms} ms"
 done
-echo "mean start-up to shown main window: $(( total / runs )) ms over $runs runs"
+mean=$(( total / runs ))
+echo "mean start-up to shown main window: ${mean} ms over $runs runs"
+
+# The yardstick: a bare Qt dialog, shown and closed, on the same platform.
+bare=0
+for i in $(seq "$runs"); do
+  start=$(date +%s%N)
+  "$build/bench/bare_dialog" >/dev/null 2>&1
+  end=$(date +%s%N)
+  bare=$(( bare + (end - start) / 1000000 ))
+done
+bare=$(( bare / runs ))
+echo "mean start-up of a bare Qt dialog: ${bare} ms over $runs runs"
+echo "velkrun / bare dialog: $(awk "BEGIN { printf \"%.2f\", $mean / ($bare > 0 ? $bare : 1) }")"

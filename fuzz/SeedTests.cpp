@@ -121,6 +121,7 @@ std::vector<Bytes> winInitSeeds() {
 std::vector<Bytes> registrySeeds() {
     using namespace velkan;
     const platform::Machine machine = fuzz::freshMachine("seeds");
+    // The seeds are REGEDIT4 texts: the form of registry.reg and of exports.
     const platform::Registry registry(machine.root() / "registry.reg");
     (void)machine::writeFreshRegistry(registry);
     const std::string fresh = readBack(machine.root() / "registry.reg");

@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/msdos_fs.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +31,20 @@ Status writeAll(int fd, std::string_view bytes, const std::string& name) {
     return {};
 }
 
+// On a mounted FAT disk a file's DOS attributes (MSDOS.SYS hidden, system and
+// read-only; the registry files hidden) belong to its directory entry, which
+// the rename replaces: the new entry gets the old one's. Other file systems
+// have no such attributes and refuse the call, which is fine.
+void keepDosAttributes(const std::filesystem::path& file, int newFd) {
+    int oldFd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (oldFd < 0)
+        return;
+    __u32 attributes = 0;
+    if (::ioctl(oldFd, FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0)
+        (void)::ioctl(newFd, FAT_IOCTL_SET_ATTRIBUTES, &attributes);
+    ::close(oldFd);
+}
+
 void syncFolder(const std::filesystem::path& folder) {
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
@@ -51,6 +67,8 @@ Status writeFileAtomically(const std::filesystem::path& file, std::string_view b
         mode = old.st_mode & 07777;
 
     Status written = writeAll(fd, bytes, file.string());
+    if (written)
+        keepDosAttributes(file, fd);
     if (written && faultGuarded(FaultKind::Chmod, file, [&] { return ::fchmod(fd, mode); }) != 0)
         written = errorFromErrno(errno, file.string());
     if (written && faultGuarded(FaultKind::Sync, file, [&] { return ::fsync(fd); }) != 0)

@@ -10,7 +10,10 @@ namespace velkan::platform {
 // layout of a Wine prefix.
 //   drive_c/       drive C: (may be a symbolic link to a mounted disk)
 //   dosdevices/    further drives, each a symbolic link named "d:", "e:", ...
-//   registry.reg   the registry as REGEDIT4 text
+//   registry.lock  orders the registry writers of several programs
+//   registry.reg   the registry of machine folders made by earlier versions
+//                  (REGEDIT4 text); others keep it in C:\WINDOWS\SYSTEM.DAT
+//                  and USER.DAT
 //   journal.txt    what the machine was asked to do (shell starts, restarts)
 class Machine {
 public:

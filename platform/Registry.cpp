@@ -1,5 +1,6 @@
 #include "platform/Registry.h"
 
+#include "platform/RegistryFile.h"
 #include "platform/RegistryStore.h"
 #include "platform/RegistryTree.h"
 
@@ -20,6 +21,8 @@ const char* rootKeyName(RootKey root) {
         return "HKEY_CURRENT_USER";
     case RootKey::LocalMachine:
         return "HKEY_LOCAL_MACHINE";
+    case RootKey::Users:
+        return "HKEY_USERS";
     }
     return "";
 }
@@ -30,9 +33,14 @@ std::optional<RootKey> rootKeyFromName(std::string_view name) {
         RootKey root;
     };
     static constexpr Alias kAliases[] = {
-        {"HKEY_CLASSES_ROOT", RootKey::ClassesRoot},   {"HKCR", RootKey::ClassesRoot},
-        {"HKEY_CURRENT_USER", RootKey::CurrentUser},   {"HKCU", RootKey::CurrentUser},
-        {"HKEY_LOCAL_MACHINE", RootKey::LocalMachine}, {"HKLM", RootKey::LocalMachine},
+        {"HKEY_CLASSES_ROOT", RootKey::ClassesRoot},
+        {"HKCR", RootKey::ClassesRoot},
+        {"HKEY_CURRENT_USER", RootKey::CurrentUser},
+        {"HKCU", RootKey::CurrentUser},
+        {"HKEY_LOCAL_MACHINE", RootKey::LocalMachine},
+        {"HKLM", RootKey::LocalMachine},
+        {"HKEY_USERS", RootKey::Users},
+        {"HKU", RootKey::Users},
     };
     for (const Alias& a : kAliases)
         if (detail::sameName(name, a.name))
@@ -77,7 +85,7 @@ RegValue RegValue::binary(std::string_view bytes) {
 namespace {
 
 RootKey storedRoot(RootKey root) {
-    return root == RootKey::CurrentUser ? RootKey::CurrentUser : RootKey::LocalMachine;
+    return root == RootKey::ClassesRoot ? RootKey::LocalMachine : root;
 }
 
 // The node at `path` below the stored root, or nothing.
@@ -115,6 +123,18 @@ Error badName(std::string_view name) {
                      "registry name \"" + std::string(name) + "\" holds a line break or NUL");
 }
 
+Error tooDeep(const std::string& key) {
+    return Error::of(WinError::InvalidParameter,
+                     key + ": the key would lie deeper than a registry allows");
+}
+
+size_t pathLength(const std::vector<std::string>& parts) {
+    size_t length = 0;
+    for (const std::string& part : parts)
+        length += part.size() + 1;
+    return length;
+}
+
 Error keyDeleted(const std::string& key) {
     return Error::of(WinError::KeyDeleted, key + ": the key has been deleted");
 }
@@ -144,6 +164,9 @@ Result<std::vector<std::string>> create(RegTree& tree, RootKey root, std::vector
     RegNode* node = findNode(tree, root, base);
     if (!node)
         return keyDeleted(baseName);
+    if (base.size() + relative.size() > detail::kMaxRegKeyDepth ||
+        pathLength(base) + pathLength(relative) > detail::kMaxRegPathLength)
+        return tooDeep(baseName);
     for (const std::string& part : relative) {
         if (!detail::writableKeyName(part))
             return badName(part);
@@ -389,11 +412,81 @@ Status RegKey::close() {
 
 // ---------------------------------------------------------------- the registry
 
-Registry::Registry(std::filesystem::path file)
-    : store_(std::make_shared<detail::RegistryStore>(std::move(file))) {}
+namespace {
 
-const std::filesystem::path& Registry::file() const {
-    return store_->file();
+detail::RegistryFiles regedit4Files(std::filesystem::path file) {
+    detail::RegistryFiles files;
+    files.form = detail::RegistryFiles::Form::Regedit4;
+    files.lockFile = file.string() + ".lock";
+    files.regedit4 = std::move(file);
+    return files;
+}
+
+// Adds every key and value of `from` to `into`, as an import does.
+void merge(RegNode& into, const RegNode& from, bool& changed) {
+    for (const RegNamedValue& v : from.values) {
+        const RegNamedValue* old = into.findValue(v.name);
+        if (!old || old->value != v.value) {
+            into.setValue(v.name, v.value);
+            changed = true;
+        }
+    }
+    for (const RegNode& child : from.subkeys) {
+        RegNode* target = into.findSubkey(child.name);
+        if (!target) {
+            into.subkeys.push_back(RegNode{child.name, {}, {}});
+            target = &into.subkeys.back();
+            changed = true;
+        }
+        merge(*target, child, changed);
+    }
+}
+
+} // namespace
+
+Registry::Registry(std::filesystem::path file) : Registry(regedit4Files(std::move(file))) {}
+
+Registry::Registry(std::filesystem::path systemDat, std::filesystem::path userDat,
+                   std::filesystem::path lockFile) {
+    detail::RegistryFiles files;
+    files.systemDat = std::move(systemDat);
+    files.userDat = std::move(userDat);
+    files.lockFile = std::move(lockFile);
+    store_ = std::make_shared<detail::RegistryStore>([files] { return files; });
+}
+
+Registry::Registry(detail::RegistryFiles files)
+    : store_(std::make_shared<detail::RegistryStore>([files] { return files; })) {}
+
+Registry::Registry(std::function<detail::RegistryFiles()> locate)
+    : store_(std::make_shared<detail::RegistryStore>(std::move(locate))) {}
+
+std::vector<std::filesystem::path> Registry::files() const {
+    const detail::RegistryFiles f = store_->files();
+    if (f.form == detail::RegistryFiles::Form::Regedit4)
+        return {f.regedit4};
+    return {f.systemDat, f.userDat};
+}
+
+bool Registry::windows95Files() const {
+    return store_->files().form == detail::RegistryFiles::Form::Windows95;
+}
+
+Result<std::string> Registry::exportText() const {
+    return store_->read([](const RegTree& tree) -> Result<std::string> {
+        return detail::formatRegistryFile(tree);
+    });
+}
+
+Status Registry::importText(std::string_view text, const std::string& fileName) const {
+    Result<RegTree> imported = detail::parseRegistryFile(text, fileName);
+    if (!imported)
+        return imported.error();
+    return store_->write([&](RegTree& tree, bool& changed) -> Status {
+        merge(tree.localMachine, imported->localMachine, changed);
+        merge(tree.users, imported->users, changed);
+        return {};
+    });
 }
 
 Result<RegKey> Registry::openKey(RootKey root, std::string_view path) const {

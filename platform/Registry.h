@@ -4,20 +4,23 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// The Windows 95 registry of one machine, kept in its registry.reg (REGEDIT4
-// text). The calls mirror advapi32's RegOpenKeyEx, RegCreateKeyEx,
-// RegQueryValueEx, RegSetValueEx, RegDeleteValue, RegDeleteKey, RegFlushKey and
+// The Windows 95 registry of one machine, kept where Windows keeps it: the
+// binary files SYSTEM.DAT (HKEY_LOCAL_MACHINE) and USER.DAT (HKEY_USERS) of its
+// Windows folder, or, on machine folders made by earlier versions of Velkan, a
+// registry.reg (REGEDIT4 text) beside drive C:. The calls mirror advapi32's RegOpenKeyEx,
+// RegCreateKeyEx, RegQueryValueEx, RegSetValueEx, RegDeleteValue, RegDeleteKey, RegFlushKey and
 // RegCloseKey, with the same error codes. Every change is written to the file at
 // once, atomically and under a lock shared with other processes, so two programs
 // working on the same machine never lose each other's writes; reads see what
-// other processes wrote. A malformed file is an error naming its file and line
-// (WinError::BadDb) and is never written over.
+// other processes wrote. A malformed file is an error naming the file and what
+// is wrong with it (WinError::BadDb) and is never written over.
 namespace velkan::platform {
 
 // Value types, with Windows' numbers. Any other number is kept as raw bytes.
@@ -27,12 +30,14 @@ inline constexpr std::uint32_t REG_EXPAND_SZ = 2;
 inline constexpr std::uint32_t REG_BINARY = 3;
 inline constexpr std::uint32_t REG_DWORD = 4;
 
-// HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\Software\Classes, as on Windows 95.
-enum class RootKey { ClassesRoot, CurrentUser, LocalMachine };
+// HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\Software\Classes and
+// HKEY_CURRENT_USER is HKEY_USERS\.DEFAULT, as on Windows 95 without user
+// profiles.
+enum class RootKey { ClassesRoot, CurrentUser, LocalMachine, Users };
 
 // "HKEY_CURRENT_USER" and so on.
 const char* rootKeyName(RootKey root);
-// Accepts the long names and HKCR, HKCU, HKLM, without regard to case.
+// Accepts the long names and HKCR, HKCU, HKLM, HKU, without regard to case.
 std::optional<RootKey> rootKeyFromName(std::string_view name);
 
 struct RegValue {
@@ -129,19 +134,46 @@ private:
 
     std::shared_ptr<detail::RegistryStore> store_;
     RootKey shownRoot_ = RootKey::LocalMachine; // as the caller named it
-    std::vector<std::string> path_;             // below HKLM or HKCU, stored case
+    std::vector<std::string> path_;             // below its stored root, stored case
 };
+
+namespace detail {
+// Where a registry lives: one REGEDIT4 file holding every root, or the two
+// Windows 95 files. Windows is the normal case; a machine that cannot be found
+// (no drive C:) is `unavailable`, and every call fails with that error.
+struct RegistryFiles {
+    enum class Form { Regedit4, Windows95 } form = Form::Windows95;
+    std::filesystem::path regedit4;  // Form::Regedit4
+    std::filesystem::path systemDat; // Form::Windows95: HKEY_LOCAL_MACHINE
+    std::filesystem::path userDat;   // Form::Windows95: HKEY_USERS
+    std::filesystem::path lockFile;
+    std::optional<Error> unavailable;
+};
+} // namespace detail
 
 // The registry of one machine. Copies share the same cached contents. Key paths
 // may start with a backslash; components are compared without regard to case
 // and new keys keep the case they were created with.
 class Registry {
 public:
-    // A missing file is an empty registry; it is created by the first change.
-    // The file's folder must exist for changes to succeed.
+    // A registry kept in one REGEDIT4 file, as machine folders of earlier
+    // versions hold it. A missing file is an empty registry; it is created by
+    // the first change. The file's folder must exist for changes to succeed.
     explicit Registry(std::filesystem::path file);
+    // A registry kept in Windows 95's two files, locked through `lockFile`.
+    // Missing files are empty roots, created by their first change.
+    Registry(std::filesystem::path systemDat, std::filesystem::path userDat,
+             std::filesystem::path lockFile);
+    explicit Registry(detail::RegistryFiles files);
+    // A registry whose files `locate` tells at its first use (and at every use
+    // while they cannot be reached).
+    explicit Registry(std::function<detail::RegistryFiles()> locate);
 
-    const std::filesystem::path& file() const;
+    // The files that hold the registry: registry.reg alone, or SYSTEM.DAT and
+    // USER.DAT.
+    std::vector<std::filesystem::path> files() const;
+    // Whether it is kept in Windows 95's binary files.
+    bool windows95Files() const;
 
     // RegOpenKeyEx: FileNotFound when the key does not exist. An empty path
     // opens the root itself.
@@ -153,9 +185,17 @@ public:
     // FileNotFound when absent; a root cannot be deleted (AccessDenied).
     Status deleteKey(RootKey root, std::string_view path) const;
 
-    // Succeeds when the file can be read (or is absent); the BadDb error of a
-    // malformed file otherwise.
+    // Succeeds when the files can be read (or are absent); the BadDb error of
+    // a malformed file otherwise.
     Status check() const;
+
+    // The whole registry, as Windows 95's "regedit /e" writes it (REGEDIT4:
+    // HKEY_LOCAL_MACHINE, then HKEY_USERS).
+    Result<std::string> exportText() const;
+    // Merges a REGEDIT4 text, as regedit does when it imports a file: keys are
+    // created, the values it names are set, nothing is removed. `fileName`
+    // names the text in errors; nothing is changed when it does not parse.
+    Status importText(std::string_view text, const std::string& fileName) const;
 
     // The first change since the last call, through this registry or any of
     // its keys, that could not be saved (a full or read-only disk). Callers

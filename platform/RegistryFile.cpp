@@ -125,9 +125,15 @@ private:
                 break;
             start = end + 1;
         }
-        for (std::string_view part : parts)
+        for (std::string_view part : parts) {
             if (part.empty())
                 return fail(number, "empty key name in \"" + std::string(path) + "\"");
+            if (part.size() > kMaxRegNameLength)
+                return fail(number, "a key name longer than " + std::to_string(kMaxRegNameLength) +
+                                        " characters");
+        }
+        if (parts.size() - 1 > kMaxRegKeyDepth || path.size() > kMaxRegPathLength)
+            return fail(number, "the key lies deeper than a registry allows");
         std::optional<RootKey> root = rootKeyFromName(parts[0]);
         if (!root || parts[0].size() < 6 || !sameName(parts[0].substr(0, 5), "HKEY_"))
             return fail(number, "unknown root key \"" + std::string(parts[0]) + "\"");
@@ -322,8 +328,11 @@ void appendValue(std::string& out, const RegNamedValue& named) {
     out += kCrLf;
 }
 
-void appendKey(std::string& out, const RegNode& node, const std::string& path, bool isRoot) {
-    if (!isRoot || !node.values.empty()) {
+// A root key is written only when it holds values, unless `headerAlways`:
+// the reader makes a root exist by its header alone.
+void appendKey(std::string& out, const RegNode& node, const std::string& path, bool isRoot,
+               bool headerAlways = false) {
+    if (!isRoot || !node.values.empty() || headerAlways) {
         out += '[';
         out += path;
         out += ']';
@@ -342,12 +351,22 @@ Result<RegTree> parseRegistryFile(std::string_view text, const std::string& file
     return Parser(text, fileName).run();
 }
 
-std::string formatRegistryFile(const RegTree& tree) {
+std::string formatRegistryFile(const RegTree& tree, RegeditStyle style) {
     std::string out(kHeader);
     out += kCrLf;
     out += kCrLf;
     appendKey(out, tree.localMachine, "HKEY_LOCAL_MACHINE", true);
-    appendKey(out, tree.currentUser, "HKEY_CURRENT_USER", true);
+    if (style == RegeditStyle::Export) {
+        appendKey(out, tree.users, "HKEY_USERS", true);
+        return out;
+    }
+    if (const RegNode* user = tree.users.findSubkey(kDefaultUser))
+        appendKey(out, *user, "HKEY_CURRENT_USER", true, user->subkeys.empty());
+    RegNode others{tree.users.name, tree.users.values, {}};
+    for (const RegNode& child : tree.users.subkeys)
+        if (!sameName(child.name, kDefaultUser))
+            others.subkeys.push_back(child);
+    appendKey(out, others, "HKEY_USERS", true);
     return out;
 }
 

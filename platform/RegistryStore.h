@@ -1,19 +1,22 @@
 #pragma once
 
+#include "platform/Registry.h"
 #include "platform/RegistryTree.h"
 #include "platform/Result.h"
 
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace velkan::platform::detail {
 
 // What tells one version of a file from another without reading it. Every
-// write replaces the registry file by a rename, so the inode alone changes with
+// write replaces a registry file by a rename, so the inode alone changes with
 // each version; the times and size guard against an inode being reused.
 struct FileStamp {
     bool exists = false;
@@ -26,7 +29,9 @@ struct FileStamp {
     bool operator==(const FileStamp& o) const;
 };
 
-// The exclusive inter-process lock on "<file>.lock", held while alive.
+// The exclusive inter-process lock on a lock file, held while alive. The lock
+// file is never reached through a symbolic link: a machine folder from
+// elsewhere must not make us create or touch files outside it.
 class FileLock {
 public:
     FileLock() = default;
@@ -40,16 +45,24 @@ private:
     int fd_ = -1;
 };
 
-// The cached contents of one registry file, shared by a Registry and every key
+// The cached contents of one registry, shared by a Registry and every key
 // handle made from it. Safe to use from several threads.
 class RegistryStore {
 public:
-    explicit RegistryStore(std::filesystem::path file);
+    // `locate` tells where the registry is kept. It is asked at the first
+    // use, and again at each use while the registry cannot be reached, so a
+    // registry made for a machine folder before its drive C: existed finds
+    // its files once they do.
+    explicit RegistryStore(std::function<RegistryFiles()> locate);
 
-    const std::filesystem::path& file() const { return file_; }
+    RegistryFiles files() {
+        std::lock_guard guard(mutex_);
+        (void)located();
+        return files_;
+    }
 
-    // Runs `f(const RegTree&)` on the current contents of the file; `f` returns
-    // a Result or Status.
+    // Runs `f(const RegTree&)` on the current contents of the files; `f`
+    // returns a Result or Status.
     template <class F> auto read(F&& f) -> decltype(f(std::declval<const RegTree&>())) {
         std::lock_guard guard(mutex_);
         if (Status fresh = refresh(); !fresh)
@@ -59,12 +72,15 @@ public:
 
     // Runs `f(RegTree&, bool& changed)` on a copy of the contents, read under
     // the inter-process lock, and writes the copy back before the lock is
-    // released when `f` succeeded and set `changed`.
+    // released when `f` succeeded and set `changed`. Only the files whose
+    // contents changed are written.
     template <class F>
     auto write(F&& f) -> decltype(f(std::declval<RegTree&>(), std::declval<bool&>())) {
         std::lock_guard guard(mutex_);
+        if (Status where = located(); !where)
+            return where.error();
         FileLock lock;
-        if (Status locked = lock.acquire(lockFile_); !locked) {
+        if (Status locked = lock.acquire(files_.lockFile); !locked) {
             noteWriteFailure(locked.error());
             return locked.error();
         }
@@ -91,24 +107,34 @@ public:
     }
 
 private:
+    // One file of the registry as last seen.
+    struct StoredFile {
+        std::filesystem::path path;
+        std::string bytes;
+        FileStamp stamp;
+        bool loaded = false;
+        std::optional<Error> broken; // why this version cannot be used
+    };
+
     void noteWriteFailure(const Error& error) {
         if (!writeFailure_)
             writeFailure_ = error;
     }
-    Status refresh();
-    Status reloadUnderLock();
+    Status located();
+    Status refresh() { return load(false); }
+    Status reloadUnderLock() { return load(true); }
+    Status load(bool compareBytes);
+    Status parse(size_t part);
     Status save(RegTree next);
-    Status parse(std::string text, const FileStamp& stamp);
-    void take(RegTree tree, std::string text, const FileStamp& stamp);
+    bool partChanged(size_t part, const RegTree& next) const;
+    Result<std::string> encode(size_t part, const RegTree& tree) const;
 
     std::mutex mutex_;
-    std::filesystem::path file_;
-    std::filesystem::path lockFile_;
+    std::function<RegistryFiles()> locate_;
+    bool located_ = false;
+    RegistryFiles files_;
+    std::vector<StoredFile> stored_;
     RegTree tree_;
-    std::string bytes_; // the file as read or written last
-    FileStamp stamp_;
-    bool loaded_ = false;
-    std::optional<Error> broken_; // why the file as last seen cannot be used
     std::optional<Error> writeFailure_;
 };
 

@@ -78,6 +78,35 @@ bool RegNode::removeValue(std::string_view valueName) {
     return true;
 }
 
+RegNode& RegTree::root(RootKey key) {
+    switch (key) {
+    case RootKey::CurrentUser:
+        return users.subkey(kDefaultUser);
+    case RootKey::Users:
+        return users;
+    case RootKey::ClassesRoot:
+    case RootKey::LocalMachine:
+        break;
+    }
+    return localMachine;
+}
+
+const RegNode& RegTree::root(RootKey key) const {
+    static const RegNode kNoUser{std::string(kDefaultUser), {}, {}};
+    switch (key) {
+    case RootKey::CurrentUser:
+        if (const RegNode* user = users.findSubkey(kDefaultUser))
+            return *user;
+        return kNoUser;
+    case RootKey::Users:
+        return users;
+    case RootKey::ClassesRoot:
+    case RootKey::LocalMachine:
+        break;
+    }
+    return localMachine;
+}
+
 size_t hiddenComponents(RootKey root) {
     return root == RootKey::ClassesRoot ? 2 : 0;
 }
@@ -99,11 +128,13 @@ std::vector<std::string> keyPathBelowStoredRoot(RootKey root, std::string_view p
 }
 
 bool writableValueName(std::string_view name) {
-    return name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+    return name.size() <= kMaxRegNameLength &&
+           name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
 bool writableKeyName(std::string_view name) {
-    return !name.empty() && writableValueName(name) && name.find('\\') == std::string_view::npos;
+    return !name.empty() && name.size() <= kMaxRegNameLength && writableValueName(name) &&
+           name.find('\\') == std::string_view::npos;
 }
 
 } // namespace velkan::platform::detail

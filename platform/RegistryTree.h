@@ -31,18 +31,31 @@ struct RegNode {
     bool operator==(const RegNode&) const = default;
 };
 
-// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER; HKEY_CLASSES_ROOT lives inside the
-// first.
+// The name of the user whose settings HKEY_CURRENT_USER shows: Windows 95
+// without user profiles has only the default user.
+inline constexpr std::string_view kDefaultUser = ".DEFAULT";
+
+// HKEY_LOCAL_MACHINE (SYSTEM.DAT) and HKEY_USERS (USER.DAT). HKEY_CLASSES_ROOT
+// lives inside the first and HKEY_CURRENT_USER is the default user's key of
+// the second, as on Windows 95.
 struct RegTree {
     RegNode localMachine{"HKEY_LOCAL_MACHINE", {}, {}};
-    RegNode currentUser{"HKEY_CURRENT_USER", {}, {}};
+    RegNode users{"HKEY_USERS", {}, {}};
 
-    RegNode& root(RootKey key) { return key == RootKey::CurrentUser ? currentUser : localMachine; }
-    const RegNode& root(RootKey key) const {
-        return key == RootKey::CurrentUser ? currentUser : localMachine;
-    }
+    // The node a root's paths start from. HKEY_CURRENT_USER's key is made
+    // when it is missing; reading a tree without one sees an empty key.
+    RegNode& root(RootKey key);
+    const RegNode& root(RootKey key) const;
     bool operator==(const RegTree&) const = default;
 };
+
+// Windows 95's limits: a key or value name of at most 255 characters, keys
+// nested no deeper than this, and a key path (names and backslashes, below its
+// root) no longer than this. Files that exceed them are refused, and no call
+// can make a key beyond them.
+inline constexpr size_t kMaxRegNameLength = 255;
+inline constexpr size_t kMaxRegKeyDepth = 512;
+inline constexpr size_t kMaxRegPathLength = 4096;
 
 // The components of a key path below its stored root: HKEY_CLASSES_ROOT paths
 // gain "Software\Classes" in front. Leading, trailing and doubled backslashes

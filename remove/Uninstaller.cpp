@@ -1,6 +1,7 @@
 #include "remove/Uninstaller.h"
 
 #include "platform/Files.h"
+#include "platform/MachineRegistry.h"
 #include "remove/UninstallItems.h"
 #include "remove/UninstallTexts.h"
 
@@ -13,7 +14,8 @@ using platform::MessageIcon;
 using platform::RootKey;
 
 Uninstaller::Uninstaller(platform::Machine machine, platform::UserQuestions& questions)
-    : machine_(std::move(machine)), registry_(machine_.registryFile()), questions_(questions) {}
+    : machine_(std::move(machine)), registry_(platform::machineRegistry(machine_)),
+      questions_(questions) {}
 
 Outcome Uninstaller::run() {
     if (questions_.messageBox(confirmationText(), kCaption, MessageIcon::None,

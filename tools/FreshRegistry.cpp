@@ -80,9 +80,17 @@ Status writeFreshRegistry(const Registry& registry) {
         if (auto s = policies->setBinary("NoDriveTypeAutoRun", std::string("\x95\0\0\0", 4)); !s)
             return s;
     }
+    // The top-level keys of a fresh Windows 95, spelt as its files spell them.
+    for (const char* path : {"Config\\0001", "Enum\\Root", "hardware", "Network", "Security",
+                             "SOFTWARE\\Classes", "System\\CurrentControlSet"})
+        if (auto key = registry.createKey(RootKey::LocalMachine, path); !key)
+            return key.error();
+    for (const char* path : {"AppEvents", "keyboard layout", "Network", "RemoteAccess"})
+        if (auto key = registry.createKey(RootKey::CurrentUser, path); !key)
+            return key.error();
     if (auto key =
             registry.createKey(RootKey::LocalMachine,
-                               "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer");
+                               "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer");
         !key)
         return key.error();
     if (auto key = registry.createKey(RootKey::CurrentUser,
@@ -90,12 +98,12 @@ Status writeFreshRegistry(const Registry& registry) {
         !key)
         return key.error();
     if (auto s = writeStrings(registry, RootKey::LocalMachine,
-                              "Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
                               {{"SystemTray", "SysTray.Exe"}});
         !s)
         return s;
     if (auto s = writeStrings(registry, RootKey::LocalMachine,
-                              "Software\\Microsoft\\Windows\\CurrentVersion",
+                              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                               {{"ProductName", "Microsoft Windows 95"},
                                {"Version", "Windows 95"},
                                {"VersionNumber", "4.00.950"},

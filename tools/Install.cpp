@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Machine.h"
+#include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
 #include "platform/WinPath.h"
 #include "tools/InstallTexts.h"
@@ -145,10 +146,14 @@ Status installVelkan(const fs::path& machineFolder) {
     if (!fs::is_directory(machine.driveC()))
         return Error::of(WinError::PathNotFound, "No Windows machine in " + machineFolder.string() +
                                                      " (drive_c is missing)");
-    const Registry registry(machine.registryFile());
+    const Registry registry = platform::machineRegistry(machine);
     if (auto s = registry.check(); !s)
         return s;
 
+    // Windows keeps its registry files in its folder, which a bare drive C:
+    // does not have yet.
+    if (auto windows = makeFolder(machine, platform::registryWindowsFolder(machine)); !windows)
+        return windows.error();
     auto folder = makeFolder(machine, kProgramFolder);
     if (!folder)
         return folder.error();

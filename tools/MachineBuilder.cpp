@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Machine.h"
+#include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
 #include "shellpatch/BuildTable.h"
 #include "tools/ExplorerImage.h"
@@ -85,7 +86,9 @@ Status createMachine(const fs::path& root, const MachineSpec& spec) {
         !s)
         return s;
 
-    return writeFreshRegistry(platform::Registry(machine.registryFile()));
+    // The Windows folder exists now, so the registry lands in its SYSTEM.DAT
+    // and USER.DAT.
+    return writeFreshRegistry(platform::machineRegistry(machine));
 }
 
 } // namespace velkan::machine

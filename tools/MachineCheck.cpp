@@ -1,8 +1,8 @@
 #include "tools/MachineCheck.h"
 
 #include "platform/Files.h"
+#include "platform/MachineRegistry.h"
 #include "platform/ProfileString.h"
-#include "platform/RegistryFile.h"
 #include "platform/WinPath.h"
 #include "shellpatch/BuildDetection.h"
 #include "shellpatch/BuildTable.h"
@@ -64,20 +64,22 @@ private:
     }
 
     void checkRegistry() {
-        const fs::path file = machine_.registryFile();
-        std::error_code ec;
-        if (!fs::exists(file, ec)) {
-            problem("the registry " + file.string() + " is missing");
+        const platform::Registry registry = platform::machineRegistry(machine_);
+        bool missing = false;
+        for (const fs::path& file : registry.files()) {
+            std::error_code ec;
+            if (!fs::exists(fs::symlink_status(file, ec))) {
+                problem("the registry " + file.string() + " is missing");
+                missing = true;
+            }
+        }
+        if (auto readable = registry.check(); !readable) {
+            problem(readable.error().message);
             return;
         }
-        auto text = platform::host::readWholeFile(file);
-        if (!text) {
-            problem(text.error().message);
-            return;
-        }
-        report_.checked.push_back("registry " + file.string());
-        if (auto tree = platform::detail::parseRegistryFile(*text, file.string()); !tree)
-            problem(tree.error().message);
+        if (!missing)
+            for (const fs::path& file : registry.files())
+                report_.checked.push_back("registry " + file.string());
     }
 
     // The build the shell file is recognised as; a problem when it is not.

@@ -10,7 +10,8 @@ namespace velkan::machine {
 // Whether a machine will start its shell: what a crash, a full disk or a
 // failed write could have broken in the files Velkan works on. Each problem is
 // one sentence naming the file.
-//   - registry.reg parses as REGEDIT4;
+//   - the registry files are there and read whole (SYSTEM.DAT and USER.DAT, or
+//     the registry.reg of an earlier machine folder);
 //   - every line of WinInit.ini's [Rename] section is KEY=VALUE and names a
 //     file that exists; a line that installs the shell file or the user file
 //     names a whole one;

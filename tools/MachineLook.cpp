@@ -1,6 +1,7 @@
 #include "tools/MachineLook.h"
 
 #include "platform/Files.h"
+#include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
 #include "platform/WinPath.h"
 
@@ -29,7 +30,7 @@ platform::Result<preview::LookSources> machineLookSources(const platform::Machin
     if (view->userLayout)
         sources.iconShift = shellpatch::kBuilds[*view->userLayout].iconShift;
 
-    const platform::Registry registry(machine.registryFile());
+    const platform::Registry registry = platform::machineRegistry(machine);
     sources.hidden = preview::readHiddenEntries(registry);
     sources.shellIcons = preview::readShellIcons(registry);
     preview::readWindowMetrics(registry, sources);

@@ -1,7 +1,10 @@
 // velkan-machine reg: the registry stand-in on the command line, shaped like
 // Windows' reg.exe, so that a machine's registry can be read and changed from
 // outside and compared with what Windows would show.
+#include "platform/AtomicFile.h"
+#include "platform/Files.h"
 #include "platform/Machine.h"
+#include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
 #include "tools/Commands.h"
 
@@ -25,10 +28,14 @@ const char kUsage[] =
     "usage: velkan-machine reg query KEY [/v NAME | /ve] [/s]\n"
     "       velkan-machine reg add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]\n"
     "       velkan-machine reg delete KEY [/v NAME | /ve | /va] [/f]\n"
-    "KEY is ROOT\\Path, ROOT one of HKLM, HKCU, HKCR or their long names.\n"
+    "       velkan-machine reg export FILE\n"
+    "       velkan-machine reg import FILE\n"
+    "KEY is ROOT\\Path, ROOT one of HKLM, HKCU, HKCR, HKU or their long names.\n"
     "TYPE is REG_SZ (the default), REG_EXPAND_SZ, REG_BINARY, REG_DWORD or REG_NONE;\n"
     "REG_DWORD data is decimal or 0x hex, REG_BINARY and REG_NONE data hex digits.\n"
-    "/f changes without asking. The registry is that of the machine $VELKAN_MACHINE.\n";
+    "/f changes without asking. export writes the whole registry as REGEDIT4, as\n"
+    "regedit /e does; import merges a REGEDIT4 file into it, as regedit does.\n"
+    "The registry is that of the machine $VELKAN_MACHINE.\n";
 
 const char kNotFound[] =
     "ERROR: The system was unable to find the specified registry key or value.";
@@ -385,6 +392,26 @@ int remove(const platform::Registry& reg, const Options& o) {
 
 } // namespace
 
+// regedit /e FILE: the whole registry, HKEY_LOCAL_MACHINE then HKEY_USERS.
+int exportTo(const platform::Registry& reg, const std::string& file) {
+    Result<std::string> text = reg.exportText();
+    if (!text)
+        return failed(text.error());
+    if (platform::Status written = platform::writeFileAtomically(file, *text); !written)
+        return failed(written.error());
+    return done();
+}
+
+// regedit FILE: keys and values of the file are added; nothing is removed.
+int importFrom(const platform::Registry& reg, const std::string& file) {
+    Result<std::string> text = platform::host::readWholeFile(file);
+    if (!text)
+        return failed(text.error());
+    if (platform::Status merged = reg.importText(*text, file); !merged)
+        return failed(merged.error());
+    return done();
+}
+
 int runReg(const std::vector<std::string>& args) {
     if (args.empty() || isSwitch(args[0], "?") || args[0] == "--help") {
         std::fputs(kUsage, args.empty() ? stderr : stdout);
@@ -393,6 +420,13 @@ int runReg(const std::vector<std::string>& args) {
     std::string operation = args[0];
     for (char& c : operation)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (operation == "export" || operation == "import") {
+        if (args.size() != 2)
+            return syntaxError("reg " + operation + " takes one file.");
+        const platform::Registry reg =
+            platform::machineRegistry(platform::Machine::fromEnvironment());
+        return operation == "export" ? exportTo(reg, args[1]) : importFrom(reg, args[1]);
+    }
     const char* allowed = operation == "query"    ? " v ve s "
                           : operation == "add"    ? " v ve t d f "
                           : operation == "delete" ? " v ve va f "
@@ -404,7 +438,7 @@ int runReg(const std::vector<std::string>& args) {
     if (!options)
         return syntaxError(why);
 
-    platform::Registry reg(platform::Machine::fromEnvironment().registryFile());
+    platform::Registry reg = platform::machineRegistry(platform::Machine::fromEnvironment());
     if (operation == "query")
         return query(reg, *options);
     if (operation == "add")

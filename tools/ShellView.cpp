@@ -1,6 +1,7 @@
 #include "tools/ShellView.h"
 
 #include "platform/Files.h"
+#include "platform/MachineRegistry.h"
 #include "platform/ProfileString.h"
 #include "platform/Registry.h"
 #include "platform/WinPath.h"
@@ -130,7 +131,7 @@ Result<ShellView> viewShell(const Machine& machine, ShellMoment moment) {
 
     view.build = detectBuild(explorer);
     const ShellBuild* build = view.build ? &kBuilds[*view.build] : nullptr;
-    const Registry registry(machine.registryFile());
+    const Registry registry = platform::machineRegistry(machine);
     if (build) {
         view.startText = readShownText(explorer, build->startText);
         view.tooltip = readShownText(explorer, build->tooltip);

@@ -1,6 +1,7 @@
 #include "tools/WindowsStart.h"
 
 #include "platform/Journal.h"
+#include "platform/MachineRegistry.h"
 #include "platform/ProfileString.h"
 #include "platform/Registry.h"
 #include "platform/WinPath.h"
@@ -163,7 +164,7 @@ platform::Result<StartReport> startWindows(const Machine& machine) {
             report.problems = true;
     }
 
-    const Registry registry(machine.registryFile());
+    const Registry registry = platform::machineRegistry(machine);
     std::string programFolder;
     if (auto key = registry.openKey(RootKey::CurrentUser, "Software\\Velkan"))
         if (auto location = key->queryString("Location"))

@@ -1,12 +1,12 @@
 // velkan-machine: make, install into, start ("boot") and inspect a Windows 95
 // machine folder, and expose the registry and profile-string stand-ins on the
 // command line.
+#include "tools/Commands.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include "tools/Commands.h"
 
 namespace {
 
@@ -18,13 +18,14 @@ struct Command {
 
 const Command kCommands[] = {
     {"reg", velkan::machine::runReg,
-     "reg query|add|delete KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]"},
+     "reg query|add|delete KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f] | reg export|import FILE"},
     {"ini", velkan::machine::runIni, "ini get|set FILE SECTION KEY [VALUE] [--default TEXT]"},
     {"install", velkan::machine::runInstall, "install [DIR]"},
     {"create", velkan::machine::runCreate,
      "create [--build N|CAPTION] [--user-layout N|CAPTION] [DIR]"},
     {"boot", velkan::machine::runBoot, "boot [DIR]"},
-    {"show", velkan::machine::runShow, "show [DIR] [--json] [--now] [--png FILE [--pack FOLDER] [--clock TEXT]]"},
+    {"show", velkan::machine::runShow,
+     "show [DIR] [--json] [--now] [--png FILE [--pack FOLDER] [--clock TEXT]]"},
     {"icons", velkan::machine::runIcons, "icons FILE [--out DIR] [--ico]"},
     {"check", velkan::machine::runCheck, "check [DIR] [--verbose]"},
 };

@@ -3,6 +3,7 @@
 #include "app/ProgramKeys.h"
 #include "platform/Journal.h"
 #include "platform/WinPath.h"
+#include "tests/support/Cregexport.h"
 #include "tools/MachineBuilder.h"
 #include "tools/WinInitRename.h"
 #include "tools/WindowsStart.h"
@@ -34,6 +35,10 @@ fs::path machineTemplate(int build, std::optional<int> userLayout) {
 }
 
 } // namespace
+
+AppMachine::~AppMachine() {
+    test::expectCregexportAgreesOnMachine(machine.root());
+}
 
 AppMachine::AppMachine(int build, std::optional<int> userLayout, bool firstRun)
     : machine(dir_.path() / "machine") {

@@ -5,6 +5,7 @@
 #include "app/RebootForm.h"
 #include "platform/Clock.h"
 #include "platform/Machine.h"
+#include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
 #include "platform/UserQuestions.h"
 #include "shellpatch/BuildTable.h"
@@ -27,9 +28,11 @@ public:
     // A fresh machine of `build`; User.exe laid out as `userLayout` when given.
     // The backup notice is marked as shown unless `firstRun`.
     explicit AppMachine(int build = 0, std::optional<int> userLayout = {}, bool firstRun = false);
+    // Whatever the test did, cregexport must read the registry files as we do.
+    ~AppMachine();
 
     platform::Machine machine;
-    platform::Registry registry() const { return platform::Registry(machine.registryFile()); }
+    platform::Registry registry() const { return platform::machineRegistry(machine); }
 
     // Host paths of files in C:\WINDOWS, found without regard to case.
     std::filesystem::path windowsFile(const std::string& relative) const;

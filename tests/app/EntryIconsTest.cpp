@@ -147,8 +147,7 @@ TEST(EntryIcons, ChoosingIconThreeForRunWritesItUnder24AtOk) {
     EXPECT_FALSE(shellIcon(m, "24"));
     f.OKBnClick();
     EXPECT_EQ(shellIcon(m, "24"), "SHELL32.DLL,3");
-    EXPECT_NE(test::readFile(m.machine.registryFile()).find("\"24\"=\"SHELL32.DLL,3\""),
-              std::string::npos);
+    EXPECT_NE(m.registry().exportText()->find("\"24\"=\"SHELL32.DLL,3\""), std::string::npos);
 
     // The machine tool lists the override.
     auto shown =

@@ -77,12 +77,19 @@ TEST(CheckCommand, NamesEachBrokenFileAndLine) {
     // A key line without its '=' and a broken registry, named with its line.
     Machine n;
     writeFile(n.windows("WinInit.ini"), "[Rename]\r\nC:\\WINDOWS\\Explorer.exe\r\n");
-    std::string reg = readFile(n.root / "registry.reg");
-    writeFile(n.root / "registry.reg", reg.substr(0, reg.size() - 3) + "\r\n\"x\"=dword:zz\r\n");
+    std::string reg = readFile(n.windows("SYSTEM.DAT"));
+    writeFile(n.windows("SYSTEM.DAT"), reg.substr(0, reg.size() / 2));
     r = n.check();
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("WinInit.ini line 2: not KEY=VALUE"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("registry.reg"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("SYSTEM.DAT"), std::string::npos) << r.out;
+
+    // A registry file gone from the Windows folder.
+    Machine gone;
+    std::filesystem::remove(gone.windows("USER.DAT"));
+    r = gone.check();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("USER.DAT is missing"), std::string::npos) << r.out;
 
     // A live shell file that no build recognises.
     Machine o;

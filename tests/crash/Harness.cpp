@@ -1,5 +1,6 @@
 #include "tests/crash/Harness.h"
 
+#include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
 #include "tools/Install.h"
 #include "tools/MachineBuilder.h"
@@ -214,18 +215,23 @@ MachineState snapshot(const fs::path& machine) {
         if (!it->is_regular_file())
             continue;
         const std::string relative = fs::relative(it->path(), machine).generic_string();
-        if (relative == "journal.txt" || relative == "registry.reg.lock" || isWorkingCopy(relative))
+        if (relative == "journal.txt" || relative == "registry.lock" ||
+            relative == "registry.reg.lock" || isWorkingCopy(relative))
             continue;
         if (relative.find(".~") != std::string::npos) {
             state.litter.push_back(relative);
             continue;
         }
-        if (relative == "registry.reg") {
-            state.values = registryValues(test::readFile(it->path()));
+        if (relative == "registry.reg" || lower(relative) == "drive_c/windows/system.dat" ||
+            lower(relative) == "drive_c/windows/user.dat")
             continue;
-        }
         state.files[relative] = test::readFile(it->path());
     }
+    // The registry by its keys and values, whichever files hold it: a torn
+    // file shows as a value no run could have written.
+    auto text = platform::machineRegistry(platform::Machine(machine)).exportText();
+    state.values = text ? registryValues(*text)
+                        : std::map<std::string, std::string>{{"unreadable", text.error().message}};
     return state;
 }
 
@@ -332,7 +338,7 @@ const fs::path& templateMachine(const std::string& name) {
             throw std::runtime_error(s.error().message);
         if (auto s = machine::installVelkan(path); !s)
             throw std::runtime_error(s.error().message);
-        platform::Registry registry(platform::Machine(path).registryFile());
+        const platform::Registry registry = platform::machineRegistry(platform::Machine(path));
         auto key = registry.createKey(platform::RootKey::CurrentUser, "Software\\Velkan");
         if (!key || !key->setString("Backup Notice Shown", "1"))
             throw std::runtime_error("cannot mark the backup notice as shown");

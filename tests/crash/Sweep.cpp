@@ -75,8 +75,10 @@ Outcome runOne(const FlowCase& c, const std::string& fault, long k) {
             continue;
         toldMore = true;
         // A Windows path of the machine, or the registry's file on the host.
-        named |=
-            box.find(":\\") != std::string::npos || box.find("registry.reg") != std::string::npos;
+        named |= box.find(":\\") != std::string::npos ||
+                 box.find("registry.reg") != std::string::npos ||
+                 box.find("SYSTEM.DAT") != std::string::npos ||
+                 box.find("USER.DAT") != std::string::npos;
         if (!named)
             o.unnamedBox = box;
     }

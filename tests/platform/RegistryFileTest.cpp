@@ -17,7 +17,7 @@ std::string crlf(const std::string& lf) {
 
 TEST(RegistryFile, WritesWhatRegeditWrites) {
     RegTree tree;
-    RegNode& velkan = tree.currentUser.subkey("Software").subkey("Velkan");
+    RegNode& velkan = tree.root(RootKey::CurrentUser).subkey("Software").subkey("Velkan");
     velkan.setValue("Location", RegValue::string("C:\\Program Files\\Velkan\\"));
     velkan.setValue("Quote", RegValue::string("say \"hi\""));
     velkan.setValue("", RegValue::string("default"));
@@ -28,22 +28,32 @@ TEST(RegistryFile, WritesWhatRegeditWrites) {
     velkan.setValue("Odd", RegValue{0x12345678, "x"});
     tree.localMachine.subkey("Software");
 
-    EXPECT_EQ(formatRegistryFile(tree), crlf("REGEDIT4\n"
-                                             "\n"
-                                             "[HKEY_LOCAL_MACHINE\\Software]\n"
-                                             "\n"
-                                             "[HKEY_CURRENT_USER\\Software]\n"
-                                             "\n"
-                                             "[HKEY_CURRENT_USER\\Software\\Velkan]\n"
-                                             "\"Location\"=\"C:\\\\Program Files\\\\Velkan\\\\\"\n"
-                                             "\"Quote\"=\"say \\\"hi\\\"\"\n"
-                                             "@=\"default\"\n"
-                                             "\"Last Theme\"=dword:0000000a\n"
-                                             "\"Bin\"=hex:01,00,ff\n"
-                                             "\"Path\"=hex(2):25,77,69,6e,64,69,72,25,00\n"
-                                             "\"Cut\"=hex(1):61,62,00,63,64,00\n"
-                                             "\"Odd\"=hex(12345678):78\n"
-                                             "\n"));
+    // An export names the user's keys as regedit /e does; a machine folder's
+    // registry.reg keeps the HKEY_CURRENT_USER form of earlier versions.
+    const std::string exported = formatRegistryFile(tree);
+    EXPECT_NE(exported.find("\r\n[HKEY_USERS\\.DEFAULT]\r\n\r\n"
+                            "[HKEY_USERS\\.DEFAULT\\Software]\r\n\r\n"
+                            "[HKEY_USERS\\.DEFAULT\\Software\\Velkan]\r\n\"Location\"="),
+              std::string::npos)
+        << exported;
+    EXPECT_EQ(*parseRegistryFile(exported, "e.reg"), tree);
+    EXPECT_EQ(formatRegistryFile(tree, RegeditStyle::MachineFile),
+              crlf("REGEDIT4\n"
+                   "\n"
+                   "[HKEY_LOCAL_MACHINE\\Software]\n"
+                   "\n"
+                   "[HKEY_CURRENT_USER\\Software]\n"
+                   "\n"
+                   "[HKEY_CURRENT_USER\\Software\\Velkan]\n"
+                   "\"Location\"=\"C:\\\\Program Files\\\\Velkan\\\\\"\n"
+                   "\"Quote\"=\"say \\\"hi\\\"\"\n"
+                   "@=\"default\"\n"
+                   "\"Last Theme\"=dword:0000000a\n"
+                   "\"Bin\"=hex:01,00,ff\n"
+                   "\"Path\"=hex(2):25,77,69,6e,64,69,72,25,00\n"
+                   "\"Cut\"=hex(1):61,62,00,63,64,00\n"
+                   "\"Odd\"=hex(12345678):78\n"
+                   "\n"));
 }
 
 TEST(RegistryFile, WrapsLongHexListsAsRegeditDoes) {
@@ -87,14 +97,17 @@ TEST(RegistryFile, EveryKindOfValueSurvivesARoundTrip) {
     k.setValue("multi", RegValue{7, std::string("a\0b\0\0", 5)});
     k.setValue("", RegValue::string("the default"));
     k.subkey("Empty child").subkey("Grandchild");
-    tree.currentUser.setValue("on the root", RegValue::dword(1));
-    tree.currentUser.subkey("Later");
+    tree.root(RootKey::CurrentUser).setValue("on the root", RegValue::dword(1));
+    tree.root(RootKey::CurrentUser).subkey("Later");
 
+    for (RegeditStyle style : {RegeditStyle::Export, RegeditStyle::MachineFile}) {
+        std::string text = formatRegistryFile(tree, style);
+        Result<RegTree> back = parseRegistryFile(text, "registry.reg");
+        ASSERT_TRUE(back) << back.error().message;
+        EXPECT_EQ(*back, tree);
+        EXPECT_EQ(formatRegistryFile(*back, style), text);
+    }
     std::string text = formatRegistryFile(tree);
-    Result<RegTree> back = parseRegistryFile(text, "registry.reg");
-    ASSERT_TRUE(back) << back.error().message;
-    EXPECT_EQ(*back, tree);
-    EXPECT_EQ(formatRegistryFile(*back), text);
 
     size_t lineStart = 0;
     while (lineStart < text.size()) {
@@ -168,7 +181,7 @@ TEST(RegistryFile, RefusesMalformedTextNamingFileAndLine) {
         {"REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n\"x\" \"y\"\r\n", 4},
         {"REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\ngarbage\r\n", 4},
         {"REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A\r\n", 3},
-        {"REGEDIT4\r\n\r\n[HKEY_USERS\\A]\r\n", 3},
+        {"REGEDIT4\r\n\r\n[HKEY_NOWHERE\\A]\r\n", 3},
         {"REGEDIT4\r\n\r\n[HKCU\\A]\r\n", 3},
         {"REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\\\A]\r\n", 3},
         {"REGEDIT4\r\n\r\n\"x\"=\"y\"\r\n", 3},

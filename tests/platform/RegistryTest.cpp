@@ -13,18 +13,37 @@ using test::readFile;
 using test::TempDir;
 using test::writeFile;
 
-class RegistryTest : public ::testing::Test {
+// Every behaviour of the registry holds whichever files keep it: Windows 95's
+// SYSTEM.DAT and USER.DAT, or the REGEDIT4 file of earlier machine folders.
+enum class Kept { Windows95, Regedit4 };
+
+class RegistryTest : public ::testing::TestWithParam<Kept> {
 protected:
     TempDir dir;
     std::filesystem::path file = dir / "registry.reg";
-    Registry reg{file};
+    std::filesystem::path systemDat = dir / "SYSTEM.DAT";
+    std::filesystem::path userDat = dir / "USER.DAT";
+    std::filesystem::path lock = dir / "registry.lock";
+
+    Registry open() const {
+        return GetParam() == Kept::Regedit4 ? Registry(file) : Registry(systemDat, userDat, lock);
+    }
+    bool regedit4() const { return GetParam() == Kept::Regedit4; }
+    // The file that holds the values of HKEY_CURRENT_USER.
+    std::filesystem::path userFile() const { return regedit4() ? file : userDat; }
+    bool anyFile() const {
+        return std::filesystem::exists(file) || std::filesystem::exists(systemDat) ||
+               std::filesystem::exists(userDat);
+    }
+
+    Registry reg = open();
 };
 
-TEST_F(RegistryTest, OpenFailsWhereCreateMakesTheKey) {
+TEST_P(RegistryTest, OpenFailsWhereCreateMakesTheKey) {
     Result<RegKey> absent = reg.openKey(RootKey::CurrentUser, "Software\\Velkan");
     ASSERT_FALSE(absent);
     EXPECT_EQ(absent.error().code, WinError::FileNotFound);
-    EXPECT_FALSE(std::filesystem::exists(file)) << "a failed open writes nothing";
+    EXPECT_FALSE(anyFile()) << "a failed open writes nothing";
 
     bool created = false;
     Result<RegKey> made = reg.createKey(RootKey::CurrentUser, "\\Software\\Velkan", &created);
@@ -54,7 +73,7 @@ TEST_F(RegistryTest, OpenFailsWhereCreateMakesTheKey) {
     EXPECT_FALSE(reg.openKey(RootKey::CurrentUser, "CAFE \x8a"));
 }
 
-TEST_F(RegistryTest, ValuesKeepTheirTypeAndBytes) {
+TEST_P(RegistryTest, ValuesKeepTheirTypeAndBytes) {
     RegKey key = *reg.createKey(RootKey::CurrentUser, "Software\\Velkan");
     ASSERT_TRUE(key.setString("Location", "C:\\Program Files\\Velkan\\"));
     ASSERT_TRUE(key.setDword("Last Theme", 3));
@@ -91,7 +110,7 @@ TEST_F(RegistryTest, ValuesKeepTheirTypeAndBytes) {
     EXPECT_EQ(key.createKey("bad\r\nkey").error().code, WinError::InvalidParameter);
 }
 
-TEST_F(RegistryTest, QueryReportsSizeAndAsksForMoreRoom) {
+TEST_P(RegistryTest, QueryReportsSizeAndAsksForMoreRoom) {
     RegKey key = *reg.createKey(RootKey::CurrentUser, "K");
     ASSERT_TRUE(key.setString("S", "hello"));
     std::uint32_t type = 0, size = 0;
@@ -114,14 +133,14 @@ TEST_F(RegistryTest, QueryReportsSizeAndAsksForMoreRoom) {
     EXPECT_EQ(key.queryEx("T", &type, nullptr, &size).error().code, WinError::FileNotFound);
 }
 
-TEST_F(RegistryTest, ClassesRootIsMachineSoftwareClasses) {
+TEST_P(RegistryTest, ClassesRootIsMachineSoftwareClasses) {
     ASSERT_TRUE(reg.createKey(RootKey::ClassesRoot, ".VKR")->setString("", "VKR_file"));
     Result<RegKey> viaMachine = reg.openKey(RootKey::LocalMachine, "Software\\Classes\\.vkr");
     ASSERT_TRUE(viaMachine);
     EXPECT_EQ(*viaMachine->queryString(""), "VKR_file");
     EXPECT_EQ(reg.openKey(RootKey::ClassesRoot, ".vkr")->name(), "HKEY_CLASSES_ROOT\\.VKR");
     EXPECT_NE(
-        readFile(file).find("[HKEY_LOCAL_MACHINE\\Software\\Classes\\.VKR]\r\n@=\"VKR_file\""),
+        reg.exportText()->find("[HKEY_LOCAL_MACHINE\\Software\\Classes\\.VKR]\r\n@=\"VKR_file\""),
         std::string::npos);
 
     ASSERT_TRUE(reg.createKey(RootKey::LocalMachine, "Software\\Classes\\VKR_file\\shell"));
@@ -133,7 +152,7 @@ TEST_F(RegistryTest, ClassesRootIsMachineSoftwareClasses) {
     EXPECT_EQ(reg.deleteKey(RootKey::CurrentUser, "\\").error().code, WinError::AccessDenied);
 }
 
-TEST_F(RegistryTest, DeletingAKeyTakesItsSubtreeAndOrphansHandles) {
+TEST_P(RegistryTest, DeletingAKeyTakesItsSubtreeAndOrphansHandles) {
     RegKey velkan = *reg.createKey(RootKey::CurrentUser, "Software\\Velkan");
     RegKey deep = *reg.createKey(RootKey::CurrentUser, "Software\\Velkan\\A\\B\\C");
     ASSERT_TRUE(deep.setDword("x", 1));
@@ -159,8 +178,8 @@ TEST_F(RegistryTest, DeletingAKeyTakesItsSubtreeAndOrphansHandles) {
     EXPECT_EQ(RegKey().setDword("x", 1).error().code, WinError::InvalidHandle);
 }
 
-TEST_F(RegistryTest, ChangesReachTheFileAndOtherReadersAtOnce) {
-    Registry other(file);
+TEST_P(RegistryTest, ChangesReachTheFileAndOtherReadersAtOnce) {
+    Registry other = open();
     RegKey mine = *reg.createKey(RootKey::CurrentUser, "Software\\Velkan");
     ASSERT_TRUE(mine.setString("Location", "C:\\V\\"));
     EXPECT_EQ(*other.openKey(RootKey::CurrentUser, "Software\\Velkan")->queryString("Location"),
@@ -173,24 +192,40 @@ TEST_F(RegistryTest, ChangesReachTheFileAndOtherReadersAtOnce) {
         ASSERT_TRUE(theirs.setDword("theirs" + std::to_string(i), i));
     }
     EXPECT_EQ(mine.values()->size(), 41u);
-    EXPECT_EQ(
-        *Registry(file).openKey(RootKey::CurrentUser, "Software\\Velkan")->queryDword("theirs19"),
-        19u);
-    EXPECT_TRUE(readFile(file).starts_with("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n"));
+    EXPECT_EQ(*open().openKey(RootKey::CurrentUser, "Software\\Velkan")->queryDword("theirs19"),
+              19u);
+    if (regedit4())
+        EXPECT_TRUE(
+            readFile(file).starts_with("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n"));
+    else
+        EXPECT_TRUE(readFile(userDat).starts_with("CREG"));
 
-    // An edit by hand (another program) is seen as well.
-    writeFile(
-        file,
-        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Velkan]\r\n\"Location\"=\"D:\\\\\"\r\n");
+    // A change by another program is seen as well.
+    const std::string edited = [&] {
+        TempDir elsewhere;
+        Registry by = regedit4()
+                          ? Registry(elsewhere / "r.reg")
+                          : Registry(elsewhere / "S.DAT", elsewhere / "U.DAT", elsewhere / "lock");
+        by.createKey(RootKey::CurrentUser, "Software\\Velkan")->setString("Location", "D:\\");
+        return readFile(regedit4() ? elsewhere / "r.reg" : elsewhere / "U.DAT");
+    }();
+    writeFile(userFile(), edited);
     EXPECT_EQ(*mine.queryString("Location"), "D:\\");
     EXPECT_EQ(mine.query("mine0").error().code, WinError::FileNotFound);
 
-    std::filesystem::remove(file);
+    std::filesystem::remove(userFile());
     EXPECT_EQ(mine.query("Location").error().code, WinError::KeyDeleted);
     EXPECT_FALSE(reg.openKey(RootKey::CurrentUser, "Software"));
 }
 
-TEST_F(RegistryTest, MalformedFileIsRefusedAndNeverWritten) {
+class Regedit4Registry : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::filesystem::path file = dir / "registry.reg";
+    Registry reg{file};
+};
+
+TEST_F(Regedit4Registry, MalformedFileIsRefusedAndNeverWritten) {
     const std::string broken = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Velkan]\r\n"
                                "\"Location\"=\"C:\\\\V\\\\\"\r\n\"Bin\"=hex:01,02,\\\r\n";
     writeFile(file, broken);
@@ -219,8 +254,10 @@ TEST_F(RegistryTest, MalformedFileIsRefusedAndNeverWritten) {
               "C:\\V\\");
 }
 
-TEST_F(RegistryTest, WritesFailCleanlyWithoutTheMachineFolder) {
-    Registry nowhere(dir / "missing" / "registry.reg");
+TEST_P(RegistryTest, WritesFailCleanlyWithoutTheMachineFolder) {
+    Registry nowhere = regedit4() ? Registry(dir / "missing" / "registry.reg")
+                                  : Registry(dir / "missing" / "SYSTEM.DAT",
+                                             dir / "missing" / "USER.DAT", dir / "missing" / "l");
     EXPECT_FALSE(nowhere.openKey(RootKey::CurrentUser, "Software"));
     EXPECT_FALSE(nowhere.createKey(RootKey::CurrentUser, "Software"));
     EXPECT_TRUE(nowhere.check()) << "a missing registry is an empty one";
@@ -234,12 +271,12 @@ template <class F> pid_t forkChild(F body) {
     return pid;
 }
 
-TEST_F(RegistryTest, TwoProcessesWritingAtOnceKeepEachOthersValues) {
+TEST_P(RegistryTest, TwoProcessesWritingAtOnceKeepEachOthersValues) {
     ASSERT_TRUE(reg.createKey(RootKey::CurrentUser, "Shared"));
     constexpr int kEach = 50;
     auto writer = [&](const std::string& who) {
         return [&, who] {
-            Registry own(file);
+            Registry own = open();
             Result<RegKey> shared = own.openKey(RootKey::CurrentUser, "Shared");
             if (!shared)
                 return 2;
@@ -269,6 +306,12 @@ TEST_F(RegistryTest, TwoProcessesWritingAtOnceKeepEachOthersValues) {
     EXPECT_EQ(reg.openKey(RootKey::LocalMachine, "velkrun")->subKeyNames()->size(), size_t(kEach));
     EXPECT_EQ(reg.openKey(RootKey::LocalMachine, "remove")->subKeyNames()->size(), size_t(kEach));
 }
+
+INSTANTIATE_TEST_SUITE_P(KeptIn, RegistryTest, ::testing::Values(Kept::Windows95, Kept::Regedit4),
+                         [](const ::testing::TestParamInfo<Kept>& info) {
+                             return info.param == Kept::Windows95 ? "SystemAndUserDat"
+                                                                  : "Regedit4File";
+                         });
 
 } // namespace
 } // namespace velkan::platform

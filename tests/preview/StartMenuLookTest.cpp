@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "platform/IconFileWriter.h"
 #include "platform/IconLibrary.h"
+#include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
 #include "platform/WinPath.h"
 #include "preview/Accelerator.h"
@@ -64,7 +65,7 @@ protected:
 
     TempDir dir;
     platform::Machine m{dir.path()};
-    platform::Registry registry{m.registryFile()};
+    const platform::Registry registry = platform::machineRegistry(m);
 };
 
 platform::Icon solidIcon(int size, std::uint32_t rgb) {

@@ -69,6 +69,10 @@ FileListing listFiles(const platform::Machine& machine) {
     const fs::path drive = machine.driveC();
     for (const auto& entry : fs::recursive_directory_iterator(drive)) {
         const std::string name = fs::relative(entry.path(), drive).string();
+        // The registry files change with every value; listRegistry compares
+        // what they hold.
+        if (name == "WINDOWS/SYSTEM.DAT" || name == "WINDOWS/USER.DAT")
+            continue;
         if (entry.is_directory() && !entry.is_symlink())
             out[name] = "<dir>";
         else

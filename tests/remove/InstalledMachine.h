@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/Machine.h"
+#include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
+#include "tests/support/Cregexport.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
@@ -17,10 +19,12 @@ namespace velkan::test {
 class InstalledMachine {
 public:
     InstalledMachine();
+    // Whatever the test did, cregexport must read the registry files as we do.
+    ~InstalledMachine() { expectCregexportAgreesOnMachine(root()); }
 
     const std::filesystem::path& root() const { return dir_.path(); }
     platform::Machine machine() const { return platform::Machine(root()); }
-    platform::Registry registry() const { return platform::Registry(root() / "registry.reg"); }
+    platform::Registry registry() const { return platform::machineRegistry(machine()); }
     // The host path of a Windows path on drive C:.
     std::filesystem::path hostPath(const std::string& winPath) const;
 
@@ -28,8 +32,8 @@ private:
     TempDir dir_;
 };
 
-// Every file and folder of drive C:, by path relative to it, with a digest of
-// each file's bytes ("<dir>" for folders).
+// Every file and folder of drive C: but the registry files, by path relative
+// to it, with a digest of each file's bytes ("<dir>" for folders).
 using FileListing = std::map<std::string, std::string>;
 FileListing listFiles(const platform::Machine& machine);
 

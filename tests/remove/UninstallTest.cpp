@@ -63,7 +63,9 @@ bool reports(const ProcessResult& run, const std::string& text) {
 
 TEST(Uninstall, AnsweringNoOrNothingChangesNothingAndShowsNoReport) {
     InstalledMachine m;
-    const std::string registryBytes = readFile(m.root() / "registry.reg");
+    const fs::path systemDat = m.hostPath("C:\\WINDOWS\\SYSTEM.DAT");
+    const fs::path userDat = m.hostPath("C:\\WINDOWS\\USER.DAT");
+    const std::string registryBytes = readFile(systemDat) + readFile(userDat);
     const FileListing files = listFiles(m.machine());
 
     for (const std::string answer : {"n\n", "No\n", ""}) {
@@ -73,7 +75,7 @@ TEST(Uninstall, AnsweringNoOrNothingChangesNothingAndShowsNoReport) {
         EXPECT_TRUE(reports(run, "\tDo you want to continue?\n[Yes] [No]")) << run.out;
         EXPECT_FALSE(reports(run, "uninstalled.")) << run.out;
     }
-    EXPECT_EQ(readFile(m.root() / "registry.reg"), registryBytes);
+    EXPECT_EQ(readFile(systemDat) + readFile(userDat), registryBytes);
     EXPECT_EQ(listFiles(m.machine()), files);
 }
 
@@ -191,15 +193,15 @@ TEST(Uninstall, AKeyThatCannotBeOpenedReportsTheErrorAfterEveryOtherStep) {
 
 TEST(Uninstall, AnUnreadableRegistryOrAMissingMachineIsReportedAndLeftAlone) {
     InstalledMachine m;
-    const std::string broken =
-        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Velkan]\r\nnot a value\r\n";
-    writeFile(m.root() / "registry.reg", broken);
+    const fs::path userDat = m.hostPath("C:\\WINDOWS\\USER.DAT");
+    const std::string broken = readFile(userDat).substr(0, 100);
+    writeFile(userDat, broken);
     const FileListing files = listFiles(m.machine());
 
     const ProcessResult run = runRemove(m.root(), "y\n");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(reports(run, kFailure)) << run.out;
-    EXPECT_EQ(readFile(m.root() / "registry.reg"), broken);
+    EXPECT_EQ(readFile(userDat), broken);
     EXPECT_EQ(listFiles(m.machine()), files);
 
     TempDir empty;

@@ -2,6 +2,7 @@
 // machine folder was chosen.
 #include "tools/DefaultMachine.h"
 
+#include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
 #include "tests/support/TempDir.h"
 
@@ -44,7 +45,7 @@ TEST(DefaultMachine, FirstRunMakesAnInstalledMachineOnce) {
     ASSERT_TRUE(made) << made.error().message;
     EXPECT_TRUE(*made);
     EXPECT_TRUE(fs::exists(root / "drive_c" / "WINDOWS" / "EXPLORER.EXE"));
-    auto location = platform::Registry(root / "registry.reg")
+    auto location = platform::machineRegistry(platform::Machine(root))
                         .openKey(platform::RootKey::CurrentUser, "Software\\Velkan");
     ASSERT_TRUE(location);
     EXPECT_EQ(*location->queryString("Location"), "C:\\Program Files\\Velkan\\");

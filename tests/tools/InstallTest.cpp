@@ -1,5 +1,6 @@
 #include "tools/Install.h"
 
+#include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
@@ -94,7 +95,8 @@ std::optional<ParsedLink> parseLink(const std::string& b) {
 void makeMachine(const TempDir& dir) {
     fs::create_directories(dir / "drive_c" / "WINDOWS" / "DESKTOP");
     fs::create_directories(dir / "drive_c" / "WINDOWS" / "START MENU" / "PROGRAMS");
-    Registry registry(dir / "registry.reg");
+    const Registry registry =
+        velkan::platform::machineRegistry(velkan::platform::Machine(dir.path()));
     auto key = registry.createKey(RootKey::CurrentUser, kShellFolders);
     ASSERT_TRUE(key);
     ASSERT_TRUE(key->setString("Desktop", "C:\\WINDOWS\\Desktop"));
@@ -146,7 +148,8 @@ TEST(Install, DeliversProgramFilesPacksRegistryAndShortcuts) {
          {"Ulmrit Theme Pack", "Windows98 Theme Pack", "Sample Theme Pack", "Sun Theme Pack"})
         EXPECT_TRUE(fs::is_regular_file(program / pack / "index.vkr")) << pack;
 
-    Registry registry(dir / "registry.reg");
+    const Registry registry =
+        velkan::platform::machineRegistry(velkan::platform::Machine(dir.path()));
     const std::string location =
         value(registry, RootKey::CurrentUser, "Software\\Velkan", "Location");
     EXPECT_EQ(location, "C:\\Program Files\\Velkan\\");
@@ -186,7 +189,8 @@ TEST(Install, RunningAgainRefreshesAndKeepsTheUsersOwnThings) {
     fs::create_directories(program / "My Pack");
     velkan::test::writeFile(program / "My Pack" / "index.vkr", "[About]\r\nName=Mine\r\n");
     velkan::test::writeFile(program / "Sun Theme Pack" / "index.vkr", "garbage");
-    Registry registry(dir / "registry.reg");
+    const Registry registry =
+        velkan::platform::machineRegistry(velkan::platform::Machine(dir.path()));
     ASSERT_TRUE(
         registry.createKey(RootKey::CurrentUser, "Software\\Velkan")->setDword("Last Theme", 3));
 
@@ -212,7 +216,8 @@ TEST(Install, RefusesAFolderThatIsNoMachineAndRecordsMissingShellFolders) {
     // A machine whose registry lacks the shell folders gets Windows' own.
     fs::create_directories(dir / "bare" / "drive_c");
     ASSERT_TRUE(installVelkan(dir / "bare"));
-    Registry registry(dir / "bare" / "registry.reg");
+    const Registry registry =
+        velkan::platform::machineRegistry(velkan::platform::Machine(dir / "bare"));
     EXPECT_EQ(value(registry, RootKey::CurrentUser, kShellFolders, "Desktop"),
               "C:\\WINDOWS\\Desktop");
     EXPECT_TRUE(fs::exists(dir / "bare" / "drive_c" / "WINDOWS" / "Start Menu" / "Velkan.lnk"));
@@ -224,7 +229,8 @@ TEST(InstallCommand, InstallsIntoTheNamedMachine) {
     auto result = velkan::test::runProcess(velkan::test::tool("velkan-machine"),
                                            {"install", dir.path().string()});
     ASSERT_EQ(result.exitCode, 0) << result.err;
-    Registry registry(dir / "registry.reg");
+    const Registry registry =
+        velkan::platform::machineRegistry(velkan::platform::Machine(dir.path()));
     EXPECT_EQ(value(registry, RootKey::CurrentUser, "Software\\Velkan", "Location"),
               "C:\\Program Files\\Velkan\\");
 

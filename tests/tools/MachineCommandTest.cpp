@@ -2,6 +2,7 @@
 // folders in temporary directories.
 #include "platform/Journal.h"
 #include "platform/Machine.h"
+#include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
 #include "shellpatch/BuildTable.h"
 #include "tests/support/Process.h"
@@ -106,7 +107,7 @@ TEST_F(MachineCommand, FreshMachineHasWindows95Settings) {
     EXPECT_TRUE(fs::is_directory(windows() / "Start Menu"));
     EXPECT_EQ(readFile(windows() / "SYSTEM" / "SHELL32.DLL").substr(0, 2), "MZ");
 
-    platform::Registry registry(dir / "registry.reg");
+    const platform::Registry registry = platform::machineRegistry(platform::Machine(dir));
     auto folders =
         registry.openKey(platform::RootKey::CurrentUser,
                          "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
@@ -143,7 +144,7 @@ TEST_F(MachineCommand, UserLayoutOfThePeTwinNeedsTheVariantSwitch) {
 
 TEST_F(MachineCommand, ShowHonoursPoliciesAndShellIcons) {
     create(15); // no Log Off entry in this build
-    platform::Registry registry(dir / "registry.reg");
+    const platform::Registry registry = platform::machineRegistry(platform::Machine(dir));
     auto policies =
         registry.createKey(platform::RootKey::LocalMachine,
                            "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer");
@@ -238,7 +239,7 @@ TEST_F(MachineCommand, NulLinesDeleteEveryFileTheyName) {
 
 TEST_F(MachineCommand, BootStartsVelkrunForTheAutoloadAndJournalsOtherPrograms) {
     create();
-    platform::Registry registry(dir / "registry.reg");
+    const platform::Registry registry = platform::machineRegistry(platform::Machine(dir));
     registry.createKey(platform::RootKey::CurrentUser, "Software\\Velkan")
         ->setString("Location", "C:\\Program Files\\Velkan\\");
     registry

@@ -1,4 +1,6 @@
 // velkan-machine reg, run as a real process against a machine folder.
+#include "platform/Machine.h"
+#include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
@@ -7,6 +9,7 @@
 
 namespace {
 
+using velkan::platform::Machine;
 using velkan::platform::Registry;
 using velkan::platform::RegValue;
 using velkan::platform::RootKey;
@@ -15,16 +18,24 @@ using velkan::test::readFile;
 using velkan::test::TempDir;
 using velkan::test::writeFile;
 
+// A machine with a Windows folder, so the registry is its SYSTEM.DAT and
+// USER.DAT; a registry.reg written into it makes it a machine folder of an
+// earlier version.
 class RegCommand : public ::testing::Test {
 protected:
+    RegCommand() { std::filesystem::create_directories(machine / "drive_c" / "WINDOWS"); }
+
     TempDir machine;
+    std::filesystem::path windows(const std::string& name) const {
+        return machine.path() / "drive_c" / "WINDOWS" / name;
+    }
 
     ProcessResult reg(std::vector<std::string> args, const std::string& input = {}) {
         args.insert(args.begin(), "reg");
         return velkan::test::runProcess(velkan::test::tool("velkan-machine"), args,
                                         {{"VELKAN_MACHINE", machine.path().string()}}, input);
     }
-    Registry registry() { return Registry(machine / "registry.reg"); }
+    Registry registry() { return velkan::platform::machineRegistry(Machine(machine.path())); }
 };
 
 TEST_F(RegCommand, WritesWhatAnotherProcessReadsAndTheOtherWayRound) {
@@ -143,19 +154,74 @@ TEST_F(RegCommand, AddAsksBeforeOverwriting) {
 }
 
 TEST_F(RegCommand, RefusesAMalformedRegistryAndLeavesItAlone) {
-    const std::string garbled = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"a\"=\"b\"\r\n"
-                                "this is not a registry line\r\n";
-    writeFile(machine / "registry.reg", garbled);
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"query", "HKCU\\Software"},
-             {"add", "HKCU\\Software", "/v", "c", "/d", "d", "/f"},
-             {"delete", "HKCU\\Software", "/f"}}) {
-        ProcessResult r = reg(args);
-        EXPECT_EQ(r.exitCode, 1) << args[0];
-        EXPECT_NE(r.err.find((machine / "registry.reg").string() + ": line 5:"), std::string::npos)
-            << r.err;
-    }
-    EXPECT_EQ(readFile(machine / "registry.reg"), garbled);
+    const auto refusedByEveryOperation = [&](const std::filesystem::path& file,
+                                             const std::string& what) {
+        const std::string before = readFile(file);
+        for (const auto& args : std::vector<std::vector<std::string>>{
+                 {"query", "HKCU\\Software"},
+                 {"add", "HKCU\\Software", "/v", "c", "/d", "d", "/f"},
+                 {"delete", "HKCU\\Software", "/f"},
+                 {"export", (machine / "out.reg").string()}}) {
+            ProcessResult r = reg(args);
+            EXPECT_EQ(r.exitCode, 1) << args[0];
+            EXPECT_NE(r.err.find(file.string() + ": " + what), std::string::npos) << r.err;
+        }
+        EXPECT_EQ(readFile(file), before);
+        EXPECT_FALSE(std::filesystem::exists(machine / "out.reg"));
+    };
+
+    // Windows 95's files: a USER.DAT cut short.
+    ASSERT_EQ(reg({"add", "HKCU\\Software", "/v", "a", "/d", "b", "/f"}).exitCode, 0);
+    const std::string whole = readFile(windows("USER.DAT"));
+    writeFile(windows("USER.DAT"), whole.substr(0, whole.size() - 40));
+    refusedByEveryOperation(windows("USER.DAT"), "");
+
+    // An earlier machine folder's registry.reg, named with its line.
+    std::filesystem::remove(windows("USER.DAT"));
+    std::filesystem::remove(windows("SYSTEM.DAT"));
+    writeFile(machine / "registry.reg",
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"a\"=\"b\"\r\n"
+              "this is not a registry line\r\n");
+    refusedByEveryOperation(machine / "registry.reg", "line 5:");
+}
+
+TEST_F(RegCommand, ExportsAsRegeditDoesAndImportsBySettingWhatTheFileNames) {
+    ASSERT_EQ(
+        reg({"add", "HKCU\\Software\\Velkan", "/v", "Location", "/d", "C:\\V\\", "/f"}).exitCode,
+        0);
+    ASSERT_EQ(reg({"add", "HKLM\\SOFTWARE\\Velkan", "/v", "n", "/t", "REG_DWORD", "/d", "5", "/f"})
+                  .exitCode,
+              0);
+    const std::filesystem::path out = machine / "whole.reg";
+    ProcessResult exported = reg({"export", out.string()});
+    ASSERT_EQ(exported.exitCode, 0) << exported.err;
+    EXPECT_EQ(readFile(out),
+              "REGEDIT4\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Velkan]\r\n\"n\"=dword:00000005\r\n\r\n"
+              "[HKEY_USERS\\.DEFAULT]\r\n\r\n"
+              "[HKEY_USERS\\.DEFAULT\\Software]\r\n\r\n"
+              "[HKEY_USERS\\.DEFAULT\\Software\\Velkan]\r\n"
+              "\"Location\"=\"C:\\\\V\\\\\"\r\n\r\n");
+
+    const std::filesystem::path in = machine / "in.reg";
+    writeFile(in, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Velkan]\r\n"
+                  "\"Last Theme\"=dword:00000002\r\n\r\n[HKEY_CLASSES_ROOT\\.vkr]\r\n"
+                  "@=\"VKR_file\"\r\n");
+    ProcessResult imported = reg({"import", in.string()});
+    ASSERT_EQ(imported.exitCode, 0) << imported.err;
+    auto velkan = registry().openKey(RootKey::CurrentUser, "Software\\Velkan");
+    EXPECT_EQ(*velkan->queryDword("Last Theme"), 2u);
+    EXPECT_EQ(*velkan->queryString("Location"), "C:\\V\\");
+    EXPECT_EQ(*registry().openKey(RootKey::ClassesRoot, ".VKR")->queryString(""), "VKR_file");
+
+    // What regedit would refuse changes nothing.
+    const std::string userDat = readFile(windows("USER.DAT"));
+    writeFile(in, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n\"x\"=dword:zz\r\n");
+    ProcessResult refused = reg({"import", in.string()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find(in.string() + ": line 4:"), std::string::npos) << refused.err;
+    EXPECT_EQ(readFile(windows("USER.DAT")), userDat);
 }
 
 TEST_F(RegCommand, TwoProgramsAddingAtOnceKeepEveryValue) {
