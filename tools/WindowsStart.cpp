@@ -1,5 +1,6 @@
 #include "tools/WindowsStart.h"
 
+#include "platform/InstanceLock.h"
 #include "platform/Journal.h"
 #include "platform/ProfileString.h"
 #include "platform/Registry.h"
@@ -92,7 +93,14 @@ bool namesVelkrun(std::string_view command, const std::string& programFolder,
     }
     if (!command.empty() && command.front() != ' ' && command.front() != '\t')
         return false;
-    args = splitCommandLine(std::string(command));
+    // The words after "/t" would reach velkrun's own option parsing (and once
+    // reached Qt's, which loads plugins from where they say); Windows' velkrun
+    // ignores them, so they stay here.
+    const std::vector<std::string> words = splitCommandLine(std::string(command));
+    args.clear();
+    if (!words.empty() && words[0].size() == 2 && words[0][0] == '/' &&
+        (words[0][1] == 't' || words[0][1] == 'T'))
+        args.push_back(words[0]);
     return true;
 }
 
@@ -143,10 +151,33 @@ fs::path findVelkrun() {
     return {};
 }
 
-platform::Result<StartReport> startWindows(const Machine& machine) {
+platform::Result<StartReport> startWindows(const Machine& machine,
+                                           std::chrono::milliseconds patience) {
     const platform::Journal journal = platform::Journal::ofMachine(machine);
     StartReport report;
     journal.append("boot");
+
+    const Registry registry(machine.registryFile());
+    if (auto readable = registry.check(); !readable) {
+        journal.append("boot: " + readable.error().message);
+        return readable.error();
+    }
+
+    // A customiser renames and writes the very files of the swap.
+    auto lock = platform::InstanceLock::acquire(machine, platform::kCustomiserLockName, patience);
+    if (!lock && lock.error().code == platform::WinError::AlreadyExists) {
+        auto refused = platform::Error::of(
+            platform::WinError::AlreadyExists,
+            "Velkan is running on this machine (" + lock.error().message +
+                "); the machine starts once it has been closed.");
+        journal.append("boot: " + refused.message);
+        return refused;
+    }
+    if (!lock && lock.error().code == platform::WinError::InvalidData) {
+        journal.append("boot: " + lock.error().message);
+        return lock.error();
+    }
+    // Any other failure (a read-only machine folder) leaves nothing to guard.
 
     const std::string windows =
         platform::readProfileString(machine, "C:\\Msdos.sys", "Paths", "WinDir", "Error");
@@ -163,7 +194,10 @@ platform::Result<StartReport> startWindows(const Machine& machine) {
             report.problems = true;
     }
 
-    const Registry registry(machine.registryFile());
+    // The autoload of the Run key is a customiser of its own.
+    if (lock)
+        *lock = platform::InstanceLock();
+
     std::string programFolder;
     if (auto key = registry.openKey(RootKey::CurrentUser, "Software\\Velkan"))
         if (auto location = key->queryString("Location"))
