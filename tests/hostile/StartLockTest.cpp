@@ -70,6 +70,7 @@ TEST(HostileStartLock, TheRestartPromptsRebootRunsTheAutoloadOfTheStartItAsksFor
         test::Session run(m);
         run.start();
         run.form().AutoCB.userClick();
+        run.form().StartEdit.userSetText("Go");
         run.acceptRestart();
         run.form().OKBn.click();
         ASSERT_EQ(run.restartPrompts, std::vector<std::string>{"&Reboot"});
