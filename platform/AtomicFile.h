@@ -20,7 +20,8 @@ Status writeFileAtomically(const std::filesystem::path& file, std::string_view b
 int makeTemporaryFile(const std::filesystem::path& file, std::string& temp);
 
 // Removes the temporary files a killed writer left beside `file`: those that
-// no living writer holds. Called before each new write of the same file.
+// no living writer holds. Called before each new write of the same file, and
+// before each copy from it.
 void removeLeftoverTemporaries(const std::filesystem::path& file);
 
 } // namespace velkan::platform

@@ -167,6 +167,9 @@ Status copyHost(const fs::path& from, const fs::path& to, bool failIfExists,
         }
     }
 
+    // A backup is made once and never written again, so what a writer
+    // killed after its link() left beside it is cleared when it is read.
+    removeLeftoverTemporaries(from);
     std::string temp;
     int out = makeTemporaryFile(to, temp);
     if (out < 0) {
