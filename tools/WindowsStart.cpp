@@ -93,9 +93,9 @@ bool namesVelkrun(std::string_view command, const std::string& programFolder,
     }
     if (!command.empty() && command.front() != ' ' && command.front() != '\t')
         return false;
-    // The words after "/t" would reach velkrun's own option parsing (and once
-    // reached Qt's, which loads plugins from where they say); Windows' velkrun
-    // ignores them, so they stay here.
+    // The words after "/t" mean nothing to velkrun, while a toolkit reading
+    // its own options among them would load a plugin or a style sheet from
+    // wherever they say: only the documented command line goes on.
     const std::vector<std::string> words = splitCommandLine(std::string(command));
     args.clear();
     if (!words.empty() && words[0].size() == 2 && words[0][0] == '/' &&
