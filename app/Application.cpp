@@ -25,10 +25,21 @@ void Application::createForms() {
         else
             env.questions.messageBox(kAlreadyRunning, kTitle, platform::MessageIcon::Warning);
         return;
+    } else if (lock.error().code == platform::WinError::InvalidData) {
+        // Something else stands where the lock belongs (a link, a pipe):
+        // running without the lock could let two customisers mix their copies.
+        refused_ = true;
+        const std::string why = "The machine cannot be locked:\r" + lock.error().message;
+        if (isAutoloadArgument(env.arguments))
+            (void)platform::Journal::ofMachine(env.machine).append("autoload skipped: " + why);
+        else
+            env.questions.messageBox(why, kTitle, platform::MessageIcon::Error);
+        return;
     }
     // Any other failure (a machine folder that cannot be written) leaves the
     // lock untaken; the run goes on and meets the read-only files itself.
     MainForm = std::make_unique<TMainForm>(env);
+    MainForm->releaseMachine = [this] { instanceLock = platform::InstanceLock(); };
     MainForm->FormCreate();
     IconFm = std::make_unique<TIconFm>();
     IconFm->MoreBn = &MainForm->MoreBn;

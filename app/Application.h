@@ -34,7 +34,7 @@ public:
         "Velkan'97 is already running on this computer.\r"
         "Close it before you start it again.";
     // The name of the machine-wide lock the customiser holds while it runs.
-    static constexpr const char* kInstanceLockName = "velkrun";
+    static constexpr const char* kInstanceLockName = platform::kCustomiserLockName;
 
     Environment& env;
     // Declared before the windows so that it is released after them: the

@@ -326,6 +326,9 @@ void TMainForm::close() {
     closing_ = true;
     FormClose();
     markClosed();
+    // Nothing is written after the close: the machine may start now.
+    if (releaseMachine)
+        releaseMachine();
 }
 
 void TMainForm::FormClose() {
@@ -396,7 +399,13 @@ void TMainForm::MainPCChange() {
 }
 
 void TMainForm::ReadmeClick() {
-    env.shell.ShellExecute("open", programFolder + "Readme.txt", "", "", platform::SW_SHOWNORMAL);
+    // The program folder comes from the registry of the machine: only a path
+    // on one of its drives is opened, never an address it might spell.
+    const std::string readme = programFolder + "Readme.txt";
+    const bool onDrive = readme.size() >= 3 && std::isalpha(static_cast<unsigned char>(readme[0])) &&
+                         readme[1] == ':' && (readme[2] == '\\' || readme[2] == '/');
+    if (onDrive)
+        env.shell.ShellExecute("open", readme, "", "", platform::SW_SHOWNORMAL);
 }
 
 void TMainForm::Go1Click() {

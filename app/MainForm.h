@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -57,6 +58,9 @@ public:
     TCreateTh* CreateTh = nullptr;
     TBrwsIcnForm* BrwsIcnForm = nullptr;
     TIconFm* IconFm = nullptr;
+    // Lets go of the customiser's hold on the machine; the application sets
+    // it. Called once everything is written, before a restart is requested.
+    std::function<void()> releaseMachine;
 
     // --- Buttons and pages of the window -----------------------------------
     platform::Button OKBn{"OKBn"}, CancelBn{"CancelBn"}, RestoreBn{"RestoreBn"};
@@ -236,6 +240,7 @@ public:
     void rebuildIconsBump();
     void rebuildIconsEntered();
     void runRestartPrompt();
+
     // The unattended start with "/t": the next theme pack of the rotation.
     void runAutoload();
     // Puts the pack in `folder` into the working copies and schedules the swap,

@@ -277,7 +277,7 @@ void TMainForm::runRestartPrompt() {
                !CaptionsChanged && !LogoHeightChanged && !LogoFileChanged &&
                !(RestoreFm && (RestoreFm->CB1.checked() || RestoreFm->CB2.checked()));
     };
-    auto prompt = std::make_unique<TRebootForm>(env.shell, logoffOnly);
+    auto prompt = std::make_unique<TRebootForm>(env.shell, logoffOnly, releaseMachine);
     int result = env.questions.showModal(*prompt);
     if (prompt->modalResult() == 0 && result == platform::IDOK)
         prompt->RebootBnClick();

@@ -7,8 +7,10 @@ namespace {
 constexpr std::uint32_t kLogoffReserved = 0xFFFFFFFF;
 } // namespace
 
-TRebootForm::TRebootForm(const platform::Shell& shell, std::function<bool()> logoffOnly)
-    : Form("RebootForm"), shell_(shell), logoffOnly_(std::move(logoffOnly)) {
+TRebootForm::TRebootForm(const platform::Shell& shell, std::function<bool()> logoffOnly,
+                         std::function<void()> beforeRestart)
+    : Form("RebootForm"), shell_(shell), logoffOnly_(std::move(logoffOnly)),
+      beforeRestart_(std::move(beforeRestart)) {
     setCaption("Restarting...");
     RebootBn.onClick = [this] { RebootBnClick(); };
     DontrebootBn.onClick = [this] { DontrebootBnClick(); };
@@ -33,8 +35,11 @@ void TRebootForm::RebootBnClick() {
     // A refused restart or log-off is not reported; the prompt closes all the same.
     if (logoff_)
         (void)shell_.ExitWindowsEx(platform::EWX_LOGOFF, kLogoffReserved);
-    else
+    else {
+        if (beforeRestart_)
+            beforeRestart_();
         (void)shell_.ExitWindowsEx(platform::EWX_REBOOT, 0);
+    }
     setModalResult(platform::IDOK);
 }
 

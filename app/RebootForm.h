@@ -14,8 +14,11 @@ class TRebootForm : public platform::Form, public platform::ModalWindow {
 public:
     // `logoffOnly` tells, each time it is asked, whether the log-off variant
     // applies; it is asked when the prompt is made and again when RebootBn is
-    // pressed.
-    TRebootForm(const platform::Shell& shell, std::function<bool()> logoffOnly);
+    // pressed. `beforeRestart` runs just before a restart is requested: the
+    // customiser lets go of the machine there, as the start it asks for runs
+    // the autoload, another customiser.
+    TRebootForm(const platform::Shell& shell, std::function<bool()> logoffOnly,
+                std::function<void()> beforeRestart = {});
 
     std::string windowName() const override { return "TRebootForm"; }
     std::string caption() const override { return Form::caption(); }
@@ -34,6 +37,7 @@ private:
 
     const platform::Shell& shell_;
     std::function<bool()> logoffOnly_;
+    std::function<void()> beforeRestart_;
     bool logoff_ = false;
 };
 

@@ -4,12 +4,17 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "app/Application.h"
 #include "app/ui/Dialogs.h"
 #include "app/ui/MainWindow.h"
 #include "platform/Files.h"
+#include "platform/MachineRegistry.h"
+#include "platform/Journal.h"
+#include "platform/Registry.h"
 #include "platform/ui/QtQuestions.h"
 #include "platform/ui/Win95Look.h"
 #include "tools/DefaultMachine.h"
@@ -23,11 +28,33 @@ bool displayAvailable() {
     return false;
 }
 
-bool autoloadRequested(int argc, char** argv) {
-    if (argc < 2)
-        return false;
-    std::string first = argv[1];
-    return first.size() == 2 && first[0] == '/' && (first[1] == 't' || first[1] == 'T');
+bool autoloadRequested(const std::vector<std::string>& args) {
+    return !args.empty() && args[0].size() == 2 && args[0][0] == '/' &&
+           (args[0][1] == 't' || args[0][1] == 'T');
+}
+
+// What keeps the machine from being worked on at all, told before anything
+// else would mistake it for an unknown shell or an empty registry.
+std::optional<std::string> unusableMachine(const velkan::platform::Machine& machine) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(machine.driveC(), ec))
+        return "Drive C: of the machine is missing: " + machine.driveC().string() +
+               " is not a folder.";
+    if (auto registry = velkan::platform::machineRegistry(machine).check(); !registry)
+        return "The registry of the machine cannot be read:\r" + registry.error().message;
+    return std::nullopt;
+}
+
+int reportUnusable(const velkan::platform::Machine& machine, const std::string& problem,
+                   bool autoload) {
+    std::string line = problem;
+    for (char& c : line)
+        if (c == '\r')
+            c = ' ';
+    std::fprintf(stderr, "velkrun: %s\n", line.c_str());
+    if (autoload)
+        (void)velkan::platform::Journal::ofMachine(machine).append("autoload failed: " + line);
+    return 1;
 }
 
 // An autoload at Windows start needs no display: its questions (a refused
@@ -53,10 +80,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto machine = velkan::platform::Machine::fromEnvironment();
+    // The arguments are ours alone: a Run value of the machine chooses them,
+    // and Qt's own options (-platformpluginpath, -style, -stylesheet, ...)
+    // would load code or read files that it names.
     std::vector<std::string> args(argv + 1, argv + argc);
+    const bool autoload = autoloadRequested(args);
+    const std::optional<std::string> unusable = unusableMachine(machine);
 
     if (!displayAvailable()) {
-        if (autoloadRequested(argc, argv))
+        if (autoload && unusable)
+            return reportUnusable(machine, *unusable, true);
+        if (autoload)
             return runWithoutDisplay(machine, std::move(args));
         std::fprintf(stderr,
                      "velkrun: no display. Start it on a desktop, or with a virtual one:\n"
@@ -66,12 +100,20 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    QApplication app(argc, argv);
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName(velkan::app::Application::kTitle);
     QApplication::setApplicationDisplayName(velkan::app::Application::kTitle);
     velkan::platform::ui::applyWin95Look(app);
 
     velkan::platform::ui::QtQuestions questions(machine);
+    if (unusable) {
+        if (!autoload)
+            questions.messageBox(*unusable, velkan::app::Application::kTitle,
+                                 velkan::platform::MessageIcon::Error);
+        return reportUnusable(machine, *unusable, autoload);
+    }
     velkan::app::Environment env(machine, questions, velkan::platform::steadyClock(), args);
     velkan::app::ui::registerWindowViews(questions, env);
     velkan::app::Application application(env);

@@ -3,9 +3,11 @@
 #include "platform/FaultInjection.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/msdos_fs.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,11 +55,49 @@ void syncFolder(const std::filesystem::path& folder) {
     }
 }
 
+constexpr std::string_view kTemporaryMark = ".~";
+constexpr std::size_t kTemporaryLetters = 6; // mkstemp's XXXXXX
+
 } // namespace
 
+int makeTemporaryFile(const std::filesystem::path& file, std::string& temp) {
+    removeLeftoverTemporaries(file);
+    temp = file.string() + std::string(kTemporaryMark) + std::string(kTemporaryLetters, 'X');
+    int fd = faultGuarded(FaultKind::Create, file, [&] { return ::mkstemp(temp.data()); });
+    if (fd >= 0)
+        ::flock(fd, LOCK_EX | LOCK_NB); // a fresh file: nobody else can hold it yet
+    return fd;
+}
+
+void removeLeftoverTemporaries(const std::filesystem::path& file) {
+    const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+    const std::string prefix = file.filename().string() + std::string(kTemporaryMark);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != prefix.size() + kTemporaryLetters || !name.starts_with(prefix))
+            continue;
+        const std::filesystem::path temp = folder / std::string(name);
+        const int fd = ::open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        // Locked means a writer is at work. The name must still be the file
+        // that was locked: a writer may have renamed it over its target since.
+        struct stat held {}, named {};
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(temp.c_str(), &named) == 0 &&
+            named.st_dev == held.st_dev && named.st_ino == held.st_ino)
+            faultGuarded(FaultKind::Unlink, temp, [&] { return ::unlink(temp.c_str()); });
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
 Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
-    std::string tmpl = file.string() + ".~XXXXXX";
-    int fd = faultGuarded(FaultKind::Create, file, [&] { return ::mkstemp(tmpl.data()); });
+    std::string tmpl;
+    int fd = makeTemporaryFile(file, tmpl);
     if (fd < 0)
         return errorFromErrno(errno, file.string());
 

@@ -14,4 +14,14 @@ namespace velkan::platform {
 // when there was one.
 Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes);
 
+// The temporary file of a write to `file`, made beside it as
+// "<name>.~XXXXXX" and flock'ed for as long as its writer lives; -1 and errno
+// when it cannot be made. `temp` receives its path.
+int makeTemporaryFile(const std::filesystem::path& file, std::string& temp);
+
+// Removes the temporary files a killed writer left beside `file`: those that
+// no living writer holds. Called before each new write of the same file, and
+// before each copy from it.
+void removeLeftoverTemporaries(const std::filesystem::path& file);
+
 } // namespace velkan::platform

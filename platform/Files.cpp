@@ -67,6 +67,38 @@ bool isFolder(const fs::path& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// A pipe would block the open or the read until someone writes to it, and a
+// device never ends: a disk from elsewhere may hold either under any name.
+Error notRegular(const std::string& name) {
+    return Error::of(WinError::AccessDenied,
+                     std::string(win32Text(WinError::AccessDenied)) + " (" + name +
+                         " is not a regular file)");
+}
+
+bool isSpecial(const struct stat& st) {
+    return !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+// open(2) that never waits on a pipe and keeps no descriptor of anything but
+// a regular file or a folder (`special` tells the refusal from an error). The
+// file is then read and written blocking, as any other.
+int openRegular(const fs::path& path, int flags, bool& special, mode_t mode = 0666) {
+    special = false;
+    int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+    if (fd < 0) {
+        special = errno == ENXIO; // a pipe opened for writing with no reader
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || isSpecial(st)) {
+        special = true;
+        ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 // Windows tells a missing file in an existing folder from a missing folder.
 Error fromErrno(int err, const fs::path& path, const std::string& name) {
     if (err == ENOENT) {
@@ -109,13 +141,20 @@ Status writeAll(int fd, std::string_view bytes, const fs::path& path, const std:
 
 Status copyHost(const fs::path& from, const fs::path& to, bool failIfExists,
                 const std::string& fromName, const std::string& toName) {
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (struct stat before {}; ::stat(from.c_str(), &before) == 0 && isSpecial(before))
+        return notRegular(fromName);
+    bool special = false;
+    int in = openRegular(from, O_RDONLY, special);
     if (in < 0)
-        return fromErrno(errno, from, fromName);
+        return special ? notRegular(fromName) : fromErrno(errno, from, fromName);
     struct stat st {};
     if (::fstat(in, &st) != 0 || S_ISDIR(st.st_mode)) {
         ::close(in);
         return fail(WinError::AccessDenied, fromName);
+    }
+    if (struct stat target {}; ::stat(to.c_str(), &target) == 0 && isSpecial(target)) {
+        ::close(in);
+        return notRegular(toName);
     }
     if (entryExists(to)) {
         if (failIfExists) {
@@ -128,8 +167,11 @@ Status copyHost(const fs::path& from, const fs::path& to, bool failIfExists,
         }
     }
 
-    std::string temp = to.string() + ".~XXXXXX";
-    int out = faultGuarded(FaultKind::Create, to, [&] { return ::mkstemp(temp.data()); });
+    // A backup is made once and never written again, so what a writer
+    // killed after its link() left beside it is cleared when it is read.
+    removeLeftoverTemporaries(from);
+    std::string temp;
+    int out = makeTemporaryFile(to, temp);
     if (out < 0) {
         int err = errno;
         ::close(in);
@@ -421,7 +463,7 @@ File::~File() {
 
 Result<File> File::open(const fs::path& hostPath, OpenMode mode, std::string displayName) {
     std::string name = nameOr(displayName, hostPath);
-    int flags = O_CLOEXEC;
+    int flags = 0;
     switch (mode) {
     case OpenMode::Read:
         flags |= O_RDONLY;
@@ -435,13 +477,18 @@ Result<File> File::open(const fs::path& hostPath, OpenMode mode, std::string dis
     }
     if (isFolder(hostPath))
         return fail(WinError::AccessDenied, name);
+    // Opening some devices does something by itself, so they are not opened
+    // at all; the check after the open covers a swap in between.
+    if (struct stat st {}; ::stat(hostPath.c_str(), &st) == 0 && isSpecial(st))
+        return notRegular(name);
     // Emptying or making a file changes the disk; opening one does not.
+    bool special = false;
     int fd = mode == OpenMode::Create
                  ? faultGuarded(FaultKind::Create, hostPath,
-                                [&] { return ::open(hostPath.c_str(), flags, 0666); })
-                 : ::open(hostPath.c_str(), flags, 0666);
+                                [&] { return openRegular(hostPath, flags, special); })
+                 : openRegular(hostPath, flags, special);
     if (fd < 0)
-        return fromErrno(errno, hostPath, name);
+        return special ? notRegular(name) : fromErrno(errno, hostPath, name);
     File file;
     file.fd_ = fd;
     file.path_ = hostPath;

@@ -1,5 +1,7 @@
 #include "platform/IconLibrary.h"
 
+#include "platform/Files.h"
+
 #include "platform/IconImageDecoder.h"
 #include "platform/WinPath.h"
 
@@ -26,17 +28,18 @@ IconLibrary::IconLibrary(std::vector<std::uint8_t> bytes) : bytes_(std::move(byt
 }
 
 IconLibrary IconLibrary::open(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec))
+    // Through the file layer, which opens regular files only: a pipe named
+    // like an icon file would block the read.
+    auto opened = File::open(file, OpenMode::Read);
+    if (!opened)
         return {};
-    const auto size = std::filesystem::file_size(file, ec);
-    if (ec || size > kMaxIconFileSize)
+    const auto size = opened->size();
+    if (!size || *size > kMaxIconFileSize)
         return {};
-    std::ifstream in(file, std::ios::binary);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
+    auto text = opened->read(static_cast<std::size_t>(*size));
+    if (!text)
         return {};
-    return IconLibrary(std::move(bytes));
+    return IconLibrary(std::vector<std::uint8_t>(text->begin(), text->end()));
 }
 
 ByteView IconLibrary::imageOf(const IconDirEntry& entry) const {

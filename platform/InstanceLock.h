@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string_view>
 
@@ -7,6 +8,10 @@
 #include "platform/Result.h"
 
 namespace velkan::platform {
+
+// The lock the customiser holds while it works on a machine; the machine's
+// start takes it too, so that it never swaps files the customiser is writing.
+inline constexpr const char* kCustomiserLockName = "velkrun";
 
 // Keeps a second copy of a program off the same machine. The customiser's
 // working copies have fixed names in the Windows folder, so two customisers on
@@ -25,8 +30,14 @@ public:
 
     // Takes the lock without waiting. WinError::AlreadyExists when another
     // instance holds it (in this process or another); other errors name the
-    // lock file.
+    // lock file. A lock file that is a link or not a regular file is refused
+    // with InvalidData, never followed.
     static Result<InstanceLock> tryAcquire(const Machine& machine, std::string_view name);
+
+    // Takes the lock, waiting for its holder to let go for at most `patience`;
+    // AlreadyExists when it is still held then.
+    static Result<InstanceLock> acquire(const Machine& machine, std::string_view name,
+                                        std::chrono::milliseconds patience);
 
     // Whether an instance holds the lock right now, without taking it.
     static bool isHeld(const Machine& machine, std::string_view name);

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <ctime>
 #include <fcntl.h>
-#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velkan::platform {
@@ -41,7 +42,35 @@ bool startsWithTimeStamp(const std::string& line) {
 
 } // namespace
 
+std::string printableText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\r' || c == '\n' || c == '\t') {
+            out += ' ';
+        } else if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 Journal::Journal(std::filesystem::path file) : file_(std::move(file)) {}
+
+Error Journal::refusal(int err) const {
+    if (err == ELOOP)
+        return Error::of(WinError::AccessDenied,
+                         "the journal " + file_.string() + " is a symbolic link; it is not followed");
+    if (err == ENXIO)
+        return Error::of(WinError::AccessDenied,
+                         "the journal " + file_.string() + " is not a regular file");
+    return errorFromErrno(err, "cannot open the journal " + file_.string());
+}
 
 Journal Journal::ofMachine(const Machine& machine) {
     return Journal(machine.journalFile());
@@ -50,16 +79,24 @@ Journal Journal::ofMachine(const Machine& machine) {
 Status Journal::append(std::string_view event) const {
     std::string line = timeStamp();
     line += ' ';
-    for (char c : event)
-        line += (c == '\r' || c == '\n') ? ' ' : c;
+    line += printableText(event);
     line += '\n';
 
     // O_APPEND with the whole line in one write: the kernel places each write
     // at the end by itself, so concurrent writers never overwrite or split
     // each other's lines.
-    int fd = ::open(file_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    //
+    // The journal lies in a folder that may come from anywhere: a link there
+    // would have us append to any file of the host, and a pipe would block.
+    int fd = ::open(file_.c_str(),
+                    O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     if (fd < 0)
-        return errorFromErrno(errno, "cannot open the journal " + file_.string());
+        return refusal(errno);
+    if (struct stat st {}; ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Error::of(WinError::AccessDenied,
+                         "the journal " + file_.string() + " is not a regular file");
+    }
     ssize_t written = ::write(fd, line.data(), line.size());
     int writeErrno = errno;
     int closed = ::close(fd);
@@ -74,20 +111,33 @@ Status Journal::append(std::string_view event) const {
 
 Result<std::vector<std::string>> Journal::lines() const {
     std::vector<std::string> result;
-    std::error_code ec;
-    if (!std::filesystem::exists(file_, ec))
-        return result;
-    std::ifstream in(file_, std::ios::binary);
-    if (!in)
-        return errorFromErrno(errno, "cannot read the journal " + file_.string());
+    int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return result;
+        return refusal(errno);
+    }
+    std::string text;
+    struct stat st {};
+    bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    char buffer[1 << 14];
+    ssize_t n = 0;
+    while (regular && ((n = ::read(fd, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)))
+        if (n > 0)
+            text.append(buffer, static_cast<std::size_t>(n));
+    ::close(fd);
+    if (!regular)
+        return Error::of(WinError::AccessDenied,
+                         "the journal " + file_.string() + " is not a regular file");
+    if (n < 0)
+        return Error::of(WinError::ReadFault, "cannot read the journal " + file_.string());
+    std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         result.push_back(line);
     }
-    if (in.bad())
-        return Error::of(WinError::ReadFault, "cannot read the journal " + file_.string());
     return result;
 }
 

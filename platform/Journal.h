@@ -17,6 +17,10 @@ namespace velkan::platform {
 // done outside the product (start the shell, restart, open a document), so
 // that people and tests can see it happened. Appends from several threads or
 // processes never tear or interleave a line.
+// Text from a machine made fit for one line of a journal or a terminal: line
+// breaks and tabs become blanks, other control bytes (a NUL, an escape) "\xNN".
+std::string printableText(std::string_view text);
+
 class Journal {
 public:
     explicit Journal(std::filesystem::path file);
@@ -26,8 +30,9 @@ public:
 
     const std::filesystem::path& file() const { return file_; }
 
-    // Adds one line for `event`. Line breaks inside the event become blanks,
-    // so one event is always one line. The file is created when missing.
+    // Adds one line for `event`, made printable as printableText() does, so
+    // one event is always one line. The file is created when missing; a
+    // journal that is a link or not a regular file is refused, never followed.
     Status append(std::string_view event) const;
 
     // Every line as written, without the line end. A missing journal is empty.
@@ -37,6 +42,7 @@ public:
     Result<std::vector<std::string>> events() const;
 
 private:
+    Error refusal(int err) const;
     std::filesystem::path file_;
 };
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -145,6 +146,31 @@ bool isExecutableFile(const fs::path& file) {
     return fs::is_regular_file(file, ec) && ::access(file.c_str(), X_OK) == 0;
 }
 
+bool isPlainEntry(const fs::path& host) {
+    struct stat st {};
+    return ::stat(host.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode));
+}
+
+// Whether `host`, which `winPath` resolved to, is the entry its last component
+// names in the folder the rest names, rather than where a link there leads.
+bool namedAsItIs(const Machine& machine, std::string_view winPath, const fs::path& host) {
+    std::string_view path = winPath;
+    while (!path.empty() && (path.back() == '\\' || path.back() == '/'))
+        path.remove_suffix(1);
+    const std::size_t cut = path.find_last_of("\\/");
+    if (cut == std::string_view::npos || cut < 2)
+        return true; // a drive root
+    std::string name(path.substr(cut + 1));
+    // Windows drops trailing dots and blanks of a name, as the resolution did.
+    while (!name.empty() && (name.back() == '.' || name.back() == ' '))
+        name.pop_back();
+    if (name.empty() || name == "." || name == "..")
+        return true; // resolved within the folders themselves
+    Result<fs::path> folder = resolveWinPath(machine, std::string(path.substr(0, cut + 1)));
+    return folder && host.parent_path() == *folder &&
+           sameFileName(host.filename().string(), name);
+}
+
 } // namespace
 
 Shell::Shell(Machine machine)
@@ -181,6 +207,12 @@ int Shell::ShellExecute(std::string_view operation, std::string_view file,
         std::error_code ec;
         if (!fs::exists(*host, ec))
             return shellErrorOf(missingKind(*host));
+        // The desktop picks its program by the name and contents of what it
+        // is handed, so it gets the very file that was named: a regular file
+        // or a folder, reached without a link in its last step (a link named
+        // Readme.txt could lead to a program or a desktop entry).
+        if (!isPlainEntry(*host) || !namedAsItIs(machine_, winPath, *host))
+            return SE_ERR_ACCESSDENIED;
         target = host->string();
         journalled = winPath;
     }

@@ -1,7 +1,7 @@
 #include "shellpatch/BuildDetection.h"
 
-#include <fstream>
-#include <iterator>
+#include "platform/Files.h"
+
 #include <string>
 
 namespace velkan::shellpatch {
@@ -59,15 +59,10 @@ std::optional<int> detectBuild(std::string_view explorer) {
 }
 
 platform::Result<std::optional<int>> detectBuildOfFile(const std::filesystem::path& explorerFile) {
-    std::ifstream in(explorerFile, std::ios::binary);
-    if (!in)
-        return platform::Error::of(platform::WinError::FileNotFound,
-                                   "Cannot open " + explorerFile.string());
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return platform::Error::of(platform::WinError::ReadFault,
-                                   "Cannot read " + explorerFile.string());
-    return detectBuild(bytes);
+    auto bytes = platform::host::readWholeFile(explorerFile);
+    if (!bytes)
+        return bytes.error();
+    return detectBuild(*bytes);
 }
 
 bool startIconHeaderMatches(std::string_view user, const ShellBuild& build, int size) {

@@ -1,3 +1,4 @@
+#include "platform/Journal.h"
 #include "platform/Machine.h"
 #include "tools/Commands.h"
 #include "tools/WindowsStart.h"
@@ -19,19 +20,23 @@ int runBoot(const std::vector<std::string>& args) {
         args.empty() ? platform::Machine::fromEnvironment() : platform::Machine(args[0]);
     std::error_code ec;
     if (!std::filesystem::is_directory(machine.driveC(), ec)) {
-        std::fprintf(stderr, "velkan-machine boot: %s holds no machine\n",
-                     machine.root().string().c_str());
+        std::fprintf(stderr, "velkan-machine boot: %s holds no machine: drive C: (%s) is missing\n",
+                     machine.root().string().c_str(), machine.driveC().string().c_str());
         return 1;
     }
     auto report = startWindows(machine);
     if (!report) {
-        std::fprintf(stderr, "velkan-machine boot: %s\n", report.error().message.c_str());
+        std::fprintf(stderr, "velkan-machine boot: %s\n",
+                     platform::printableText(report.error().message).c_str());
         return 1;
     }
+    // The lines come from the machine's files: a NUL would end the line
+    // early, an escape sequence would play with the terminal.
     for (const auto& line : report->renames)
-        std::printf("Rename: %s\n", line.c_str());
+        std::printf("Rename: %s\n", platform::printableText(line).c_str());
     for (const auto& run : report->runs)
-        std::printf("Run:    %s (%s)\n", run.command.c_str(), run.note.c_str());
+        std::printf("Run:    %s (%s)\n", platform::printableText(run.command).c_str(),
+                    platform::printableText(run.note).c_str());
     std::printf("Windows has started.\n");
     return report->problems ? 1 : 0;
 }

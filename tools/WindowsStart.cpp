@@ -1,5 +1,6 @@
 #include "tools/WindowsStart.h"
 
+#include "platform/InstanceLock.h"
 #include "platform/Journal.h"
 #include "platform/MachineRegistry.h"
 #include "platform/ProfileString.h"
@@ -93,7 +94,14 @@ bool namesVelkrun(std::string_view command, const std::string& programFolder,
     }
     if (!command.empty() && command.front() != ' ' && command.front() != '\t')
         return false;
-    args = splitCommandLine(std::string(command));
+    // The words after "/t" mean nothing to velkrun, while a toolkit reading
+    // its own options among them would load a plugin or a style sheet from
+    // wherever they say: only the documented command line goes on.
+    const std::vector<std::string> words = splitCommandLine(std::string(command));
+    args.clear();
+    if (!words.empty() && words[0].size() == 2 && words[0][0] == '/' &&
+        (words[0][1] == 't' || words[0][1] == 'T'))
+        args.push_back(words[0]);
     return true;
 }
 
@@ -144,10 +152,33 @@ fs::path findVelkrun() {
     return {};
 }
 
-platform::Result<StartReport> startWindows(const Machine& machine) {
+platform::Result<StartReport> startWindows(const Machine& machine,
+                                           std::chrono::milliseconds patience) {
     const platform::Journal journal = platform::Journal::ofMachine(machine);
     StartReport report;
     journal.append("boot");
+
+    const Registry registry = platform::machineRegistry(machine);
+    if (auto readable = registry.check(); !readable) {
+        journal.append("boot: " + readable.error().message);
+        return readable.error();
+    }
+
+    // A customiser renames and writes the very files of the swap.
+    auto lock = platform::InstanceLock::acquire(machine, platform::kCustomiserLockName, patience);
+    if (!lock && lock.error().code == platform::WinError::AlreadyExists) {
+        auto refused = platform::Error::of(
+            platform::WinError::AlreadyExists,
+            "Velkan is running on this machine (" + lock.error().message +
+                "); the machine starts once it has been closed.");
+        journal.append("boot: " + refused.message);
+        return refused;
+    }
+    if (!lock && lock.error().code == platform::WinError::InvalidData) {
+        journal.append("boot: " + lock.error().message);
+        return lock.error();
+    }
+    // Any other failure (a read-only machine folder) leaves nothing to guard.
 
     const std::string windows =
         platform::readProfileString(machine, "C:\\Msdos.sys", "Paths", "WinDir", "Error");
@@ -164,7 +195,10 @@ platform::Result<StartReport> startWindows(const Machine& machine) {
             report.problems = true;
     }
 
-    const Registry registry = platform::machineRegistry(machine);
+    // The autoload of the Run key is a customiser of its own.
+    if (lock)
+        *lock = platform::InstanceLock();
+
     std::string programFolder;
     if (auto key = registry.openKey(RootKey::CurrentUser, "Software\\Velkan"))
         if (auto location = key->queryString("Location"))

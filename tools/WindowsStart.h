@@ -3,6 +3,7 @@
 #include "platform/Machine.h"
 #include "platform/Result.h"
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -31,7 +32,15 @@ struct StartReport {
 // starts the host's velkrun with the same arguments and VELKAN_MACHINE set to
 // the machine; other programs cannot run here and are journalled. Everything
 // is recorded in the machine's journal.
-platform::Result<StartReport> startWindows(const platform::Machine& machine);
+//
+// A machine whose registry cannot be read does not start (the error names
+// it). The start takes the customiser's lock for the swap, waiting for a
+// running customiser at most `patience` and failing after that; it lets go
+// before the Run entries, as the autoload they start takes it itself. Only
+// the documented command line reaches velkrun: "/t" or nothing.
+inline constexpr std::chrono::milliseconds kCustomiserPatience{10000};
+platform::Result<StartReport> startWindows(const platform::Machine& machine,
+                                           std::chrono::milliseconds patience = kCustomiserPatience);
 
 // The host's velkrun: $VELKAN_VELKRUN, else beside the running program, else
 // ../app/velkrun of it (the build tree), else on PATH. Empty when none.

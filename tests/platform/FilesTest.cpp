@@ -1,4 +1,5 @@
 #include "platform/Files.h"
+#include "platform/AtomicFile.h"
 
 #include "tests/support/TempDir.h"
 
@@ -276,6 +277,35 @@ TEST_F(FilesTest, WholeFileReadAndAtomicWrite) {
     EXPECT_EQ(readWholeFile(machine, "c:\\windows\\wininit.INI").valueOr(""), "[Rename]\r\n");
     EXPECT_EQ(writeWholeFile(machine, "C:\\None\\x.ini", "").error().code, WinError::PathNotFound);
     EXPECT_EQ(readWholeFile(machine, "C:\\WINDOWS\\None.ini").error().code, WinError::FileNotFound);
+}
+
+} // namespace
+} // namespace velkan::platform
+
+namespace velkan::platform {
+namespace {
+
+// What a killed writer left is cleared by the next write of the same file;
+// the temporary file of a writer still at work is not, nor anyone else's.
+TEST(LeftoverTemporaries, TheNextWriteClearsOnlyWhatNoLivingWriterHolds) {
+    test::TempDir dir;
+    const fs::path ini = dir / "WinInit.ini";
+    test::writeFile(dir / "WinInit.ini.~dead01", "torn");
+    test::writeFile(dir / "WinInit.ini.~toolong1", "not ours");
+    test::writeFile(dir / "User.new.~dead02", "another file's");
+    std::string live;
+    const int fd = makeTemporaryFile(ini, live);
+    ASSERT_GE(fd, 0);
+
+    ASSERT_TRUE(host::writeWholeFile(ini, "[Rename]\r\n"));
+    EXPECT_FALSE(fs::exists(dir / "WinInit.ini.~dead01"));
+    EXPECT_TRUE(fs::exists(live)) << "a living writer's file was removed";
+    EXPECT_TRUE(fs::exists(dir / "WinInit.ini.~toolong1"));
+    EXPECT_TRUE(fs::exists(dir / "User.new.~dead02"));
+
+    ::close(fd); // its writer is gone now
+    ASSERT_TRUE(host::copyFile(dir / "User.new.~dead02", ini, false));
+    EXPECT_FALSE(fs::exists(live));
 }
 
 } // namespace
