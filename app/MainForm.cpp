@@ -221,9 +221,11 @@ void TMainForm::FormCreate() {
         }
     };
     makeWorkingCopy(explorerBase(), paths.explorerTmp);
-    makeWorkingCopy(platform::fileExists(env.machine, paths.userSav) ? paths.userSav
-                                                                     : paths.userExe,
-                    paths.userTmp);
+    // One refusal is told once: the second copy would fail on the same disk.
+    if (!copyRefused)
+        makeWorkingCopy(platform::fileExists(env.machine, paths.userSav) ? paths.userSav
+                                                                         : paths.userExe,
+                        paths.userTmp);
 
     // 9. Build detection: each build after the current one in turn, until
     // one's logo header reads as expected.

@@ -104,11 +104,15 @@ std::vector<platform::Error> scheduleOverPending(const platform::Machine& machin
         return errors;
     }
 
+    // No line names the earlier replacements any more: they go first, so the
+    // copies under the usual names find the room they took.
     Lines settled;
     for (const auto& slot : slots) {
-        if (slot.onStaged &&
-            !platform::copyFile(machine, slot.staged, slot.files.replacement, false))
-            return errors;
+        if (slot.onStaged) {
+            (void)platform::deleteFile(machine, slot.files.replacement);
+            if (!platform::copyFile(machine, slot.staged, slot.files.replacement, false))
+                return errors;
+        }
         settled.emplace_back(slot.files.live, slot.files.replacement);
     }
     if (platform::writeProfileStrings(machine, paths.winInitIni, kRenameSection, settled))

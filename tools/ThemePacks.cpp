@@ -266,7 +266,7 @@ constexpr PackText kSun = {
     "logo with \"Sunshine\" written down the Start menu.",
     "Sun",
     "Let the sun in",
-    {"&Programs", "&Documents", "&Settings", "&Find", "&Help", "&Run...", "&Doze", "Sun&set...",
+    {"&Programs", "&Documents", "&Settings", "&Find", "&Help", "&Run...", "&Doze", "Sun&set",
      "F&avorites", "&Log Off"},
     130};
 

@@ -209,10 +209,12 @@ struct HarnessEnvironment {
 // A second apply over a pending swap makes its files under staged names and
 // moves the [Rename] lines onto them before they take their usual names: a
 // line naming a staged file whose bytes are the new replacement is the new
-// state, as the line naming that replacement would be.
+// state, as the line naming that replacement would be, and the file under the
+// usual name, named by nothing then, is in whatever state the kill left it.
 std::map<std::string, std::string> withStagedSettled(std::map<std::string, std::string> keys,
                                                      const FlowCase& c, const fs::path& machine) {
     const platform::Machine m(machine);
+    std::vector<std::string> settledFiles;
     for (auto& [key, value] : keys) {
         if (lower(key).find("wininit.ini [rename]") == std::string::npos ||
             !endsWith(lower(value), ".~nw"))
@@ -222,10 +224,15 @@ std::map<std::string, std::string> withStagedSettled(std::map<std::string, std::
         auto replacement = platform::resolveWinPath(m, settled);
         if (!staged || !replacement || !fs::is_regular_file(*staged))
             continue;
-        auto wanted = lookup(c.after.files, fs::relative(*replacement, machine).generic_string());
-        if (wanted && test::readFile(*staged) == *wanted)
+        const std::string relative = fs::relative(*replacement, machine).generic_string();
+        auto wanted = lookup(c.after.files, relative);
+        if (wanted && test::readFile(*staged) == *wanted) {
             value = settled;
+            settledFiles.push_back(relative);
+        }
     }
+    for (const auto& relative : settledFiles)
+        keys[relative] = c.after.files.at(relative);
     return keys;
 }
 
