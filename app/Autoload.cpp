@@ -34,9 +34,16 @@ void TMainForm::applyPackUnattended(const std::string& pack) {
             progress->stepIt();
     };
     const std::string folder = inFolder(pack, "");
-    auto reportWrite = [this](const platform::Status& s) {
+    // A file error ends the autoload: it is told once, nothing more is
+    // written and nothing is scheduled, so Windows starts with the shell it
+    // has (a full disk would otherwise bring one box per field and icon).
+    auto abandon = [this](const platform::Status& s) {
+        if (s && !fileErrorShown_)
+            return false;
         if (!s)
             showError(s.error().message, "Error...");
+        abandoned_ = true;
+        return true;
     };
 
     if (themes::holdsPack(env.machine, folder)) {
@@ -51,28 +58,37 @@ void TMainForm::applyPackUnattended(const std::string& pack) {
             step();
             auto& edit = captionEdit(caption.entry);
             readInto(edit, index.caption(themes::kStartMenuSection, caption.key));
-            reportWrite(writeField(layout.captions[static_cast<int>(caption.entry)], edit));
+            if (abandon(writeField(layout.captions[static_cast<int>(caption.entry)], edit)))
+                return;
         }
         const int height = index.logoHeight().value_or(shellpatch::kLogoMaxHeight);
         step();
-        reportWrite(shellpatch::writeByte(env.machine, paths.explorerTmp,
+        if (abandon(shellpatch::writeByte(env.machine, paths.explorerTmp,
                                           layout.logoOffset + shellpatch::kLogoHeight,
-                                          static_cast<std::uint8_t>(height)));
+                                          static_cast<std::uint8_t>(height))))
+            return;
         step();
         readInto(StartEdit, index.startText());
-        reportWrite(writeField(layout.startText, StartEdit));
+        if (abandon(writeField(layout.startText, StartEdit)))
+            return;
         step();
         readInto(TooltipEdit, index.tooltip());
-        reportWrite(writeField(layout.tooltip, TooltipEdit));
+        if (abandon(writeField(layout.tooltip, TooltipEdit)))
+            return;
 
+        fileErrorShown_ = false;
         for (int size : themes::kStartIconSizes) {
             step();
             const std::string file = folder + themes::startIconFile(size);
             if (platform::fileExists(env.machine, file))
                 loadStartButtonIconWithRetry(file);
+            if (abandon({}))
+                return;
         }
         if (platform::fileExists(env.machine, folder + themes::kLogoFile))
             loadLogo(folder + themes::kLogoFile);
+        if (abandon({}))
+            return;
     }
 
     // Item icons: only their files are recorded now; the close writes them.
@@ -93,7 +109,8 @@ void TMainForm::applyPackUnattended(const std::string& pack) {
         UserFileChanged = true;
     if (LogoChanged)
         LogoFileChanged = true;
-    scheduleReplacements();
+    if (!scheduleReplacements())
+        abandoned_ = true;
 }
 
 } // namespace velkan::app

@@ -6,6 +6,7 @@
 #include "platform/Files.h"
 #include "platform/ProfileString.h"
 #include "platform/SystemMetrics.h"
+#include "shellpatch/BuildDetection.h"
 #include "startmenu/IconMetrics.h"
 
 namespace velkan::app {
@@ -210,15 +211,21 @@ void TMainForm::FormCreate() {
     // missing shell file is left to the build detection to tell; a copy that
     // the disk refuses (full, read-only) is told here, or the user would only
     // hear that the version is not supported.
-    auto makeWorkingCopy = [this](const std::string& backup, const std::string& live,
-                                  const std::string& working) {
-        const std::string& from = platform::fileExists(env.machine, backup) ? backup : live;
+    bool copyRefused = false;
+    auto makeWorkingCopy = [this, &copyRefused](const std::string& from,
+                                                const std::string& working) {
         auto copied = platform::copyFile(env.machine, from, working, false);
-        if (!copied && platform::fileExists(env.machine, from))
+        if (!copied && platform::fileExists(env.machine, from)) {
             showError("The working copy could not be made:\r" + copied.error().message, "Error...");
+            copyRefused = true;
+        }
     };
-    makeWorkingCopy(paths.explorerSav, paths.explorerExe, paths.explorerTmp);
-    makeWorkingCopy(paths.userSav, paths.userExe, paths.userTmp);
+    makeWorkingCopy(explorerBase(), paths.explorerTmp);
+    // One refusal is told once: the second copy would fail on the same disk.
+    if (!copyRefused)
+        makeWorkingCopy(platform::fileExists(env.machine, paths.userSav) ? paths.userSav
+                                                                         : paths.userExe,
+                        paths.userTmp);
 
     // 9. Build detection: each build after the current one in turn, until
     // one's logo header reads as expected.
@@ -230,6 +237,7 @@ void TMainForm::FormCreate() {
 
     if (BuildVerified) {
         // 10. The settings that only mean something on a supported build.
+        colourDepthRead_ = true;
         if (auto metrics = startmenu::readWindowMetrics(env.registry)) {
             IconSzEd.setText(metrics->shellIconSize.value_or(""));
             if (metrics->shellIconBpp == std::optional<std::string>("16"))
@@ -258,6 +266,13 @@ void TMainForm::FormCreate() {
                 AutoCB.setChecked(true);
             run->close();
         }
+    } else if (autoload && copyRefused) {
+        // The disk refused the working copies and the user has been told: an
+        // autoload ends here, without a second message about the build.
+        abandoned_ = true;
+        QuietClose = true;
+        AutoTheme.reset();
+        close();
     } else {
         // 11. An unknown shell: say so, and leave nothing that could patch it.
         showError("    Your version is not supported !\r      Some options will not work.\r"
@@ -294,6 +309,30 @@ void TMainForm::FormCreate() {
 
     // 14.
     MainPC.setActivePage(0);
+}
+
+const std::string& TMainForm::explorerBase() {
+    if (!platform::fileExists(env.machine, paths.explorerSav))
+        return paths.explorerExe;
+    // An update of Windows may have replaced the live shell since the backup
+    // was made; patching the older backup would quietly install the old shell
+    // again. Both files stay as they are: the backup is still the original of
+    // the older shell.
+    auto backup = platform::readWholeFile(env.machine, paths.explorerSav);
+    auto live = platform::readWholeFile(env.machine, paths.explorerExe);
+    if (!backup || !live)
+        return backup ? paths.explorerSav : paths.explorerExe;
+    if (shellpatch::detectBuild(*backup) == shellpatch::detectBuild(*live))
+        return paths.explorerSav;
+    // Told when the user opens the window; the autoload at every Windows
+    // start takes the live file without asking for attention each time.
+    if (!isAutoloadArgument(env.arguments))
+        env.questions.messageBox(
+            "Explorer.exe has been replaced by another version since Explorer.sav was saved.\r"
+            "Your changes will be made to the Explorer.exe in use;\r"
+            "Explorer.sav is kept as it is.",
+            "Warning...", MessageIcon::Warning, MessageButtons::OK);
+    return paths.explorerExe;
 }
 
 void TMainForm::disableForUnknownBuild() {
@@ -341,15 +380,22 @@ void TMainForm::FormClose() {
     (void)platform::deleteFile(env.machine, paths.explorerTmp);
     (void)platform::deleteFile(env.machine, paths.userTmp);
 
+    // An autoload that ended at a file error has told it; anything more
+    // written now would only fail again on the same disk.
+    if (abandoned_)
+        return;
+
     // 3. An autoload's Start-menu icons take effect now.
     if (ShellIconsChanged && AutoloadMode && !Restored) {
         writeIconSlots(true);
         rebuildIconsBump();
     }
 
-    // 4. The colour depth, on every close.
-    (void)startmenu::writeWindowMetric(env.registry, startmenu::kShellIconBppValue,
-                                       ColorsCB.checked() ? "16" : "4");
+    // 4. The colour depth, on every close, but never when it was not read:
+    // the box would only hold its default, not the machine's setting.
+    if (colourDepthRead_)
+        (void)startmenu::writeWindowMetric(env.registry, startmenu::kShellIconBppValue,
+                                           ColorsCB.checked() ? "16" : "4");
 
     // 5. Whether the rebuild warning is wanted next time.
     if (!AutoloadMode && !QuietClose && WarnForm) {

@@ -233,8 +233,9 @@ public:
     void loadLogo(const std::string& file);
     // Writes one edit's text into the shell working copy at its field.
     platform::Status writeField(shellpatch::TextField field, const platform::Edit& edit);
-    // The swap of each changed file at the next start: backups, .new files, [Rename].
-    void scheduleReplacements();
+    // The swap of each changed file at the next start: backups, .new files,
+    // [Rename]. False, after saying why, when the swap is not scheduled.
+    bool scheduleReplacements();
     // Writes the icon slots to the Shell Icons key; `appendIndex` adds ",0".
     void writeIconSlots(bool appendIndex);
     void rebuildIconsBump();
@@ -275,8 +276,17 @@ private:
     void writeShellIconSize(std::string_view text);
     void bumpShellIconSize();
     void startShell();
+    // The file the working copy of the shell starts from: the backup while it
+    // is the same build as the live file.
+    const std::string& explorerBase();
     bool closing_ = false;
     bool detecting_ = false; // the start-up's build detection is running
+    // The colour depth was read at start; only then is it written back.
+    bool colourDepthRead_ = false;
+    // A picture loader told the user of a file error.
+    bool fileErrorShown_ = false;
+    // An autoload ended at a file error: the close writes nothing more.
+    bool abandoned_ = false;
 };
 
 } // namespace velkan::app

@@ -69,6 +69,7 @@ bool TMainForm::loadStartButtonIcon(const std::string& file) {
     auto result = startmenu::loadStartButtonIcon(env.machine, paths.userTmp, file, layout.iconShift);
     if (!result) {
         showError(result.error().message, "Error...");
+        fileErrorShown_ = true;
         return true;
     }
     switch (result->outcome) {
@@ -118,6 +119,7 @@ void TMainForm::loadLogo(const std::string& file) {
     auto result = startmenu::loadLogo(env.machine, paths.explorerTmp, file, layout.logoOffset);
     if (!result) {
         showError(result.error().message, "Error...");
+        fileErrorShown_ = true;
         return;
     }
     if (!result->accepted) {

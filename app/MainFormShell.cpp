@@ -163,14 +163,21 @@ void TMainForm::OKBnClick() {
     }
 
     // 4. The shell check: a build that does not match would be patched blind.
+    // A working copy that cannot be read says nothing about the build: its
+    // error is shown and the window stays open with the edits.
     {
         auto file = platform::openFile(env.machine, paths.explorerTmp, platform::OpenMode::Read);
-        std::optional<std::uint16_t> marker;
-        if (file)
-            if (auto v = shellpatch::readUInt16(
-                    *file, layout.captions[static_cast<int>(Entry::Programs)].offset - 2))
-                marker = *v;
-        if (marker != std::optional<std::uint16_t>(1)) {
+        if (!file) {
+            showError(file.error().message, kErrorCaption);
+            return;
+        }
+        auto marker = shellpatch::readUInt16(
+            *file, layout.captions[static_cast<int>(Entry::Programs)].offset - 2);
+        if (!marker) {
+            showError(marker.error().message, kErrorCaption);
+            return;
+        }
+        if (*marker != 1) {
             env.questions.messageBox("Your version of Windows 95 is\r  not supported or you have\r"
                                      "selected an incorrect version.",
                                      kErrorCaption, platform::MessageIcon::Error,
@@ -217,13 +224,15 @@ void TMainForm::OKBnClick() {
     if (ShellIconsChanged && !Restored)
         rebuildIconsBump();
 
-    // 11.-13.
-    scheduleReplacements();
+    // 11.-13. A swap that is not scheduled leaves the window open with the
+    // edits: closing would delete them and offer a restart that changes nothing.
+    if (!scheduleReplacements())
+        return;
     RestoreBn.setEnabled(false);
     close();
 }
 
-void TMainForm::scheduleReplacements() {
+bool TMainForm::scheduleReplacements() {
     std::vector<ShellFileKind> kinds;
     if (StartTextChanged || TooltipChanged || CaptionsChanged || LogoFileChanged ||
         LogoHeightChanged)
@@ -231,10 +240,12 @@ void TMainForm::scheduleReplacements() {
     if (UserFileChanged)
         kinds.push_back(ShellFileKind::User);
     if (kinds.empty())
-        return;
-    for (const auto& error : shellpatch::scheduleReplacements(env.machine, paths, kinds))
+        return true;
+    const auto errors = shellpatch::scheduleReplacements(env.machine, paths, kinds);
+    for (const auto& error : errors)
         showError("The file swap at the next Windows start was not scheduled:\r" + error.message,
                   kErrorCaption);
+    return errors.empty();
 }
 
 void TMainForm::RestoreBnClick() {
@@ -256,8 +267,12 @@ void TMainForm::RestoreBnClick() {
         restored.push_back(ShellFileKind::Explorer);
     if (RestoreFm->CB1.checked())
         restored.push_back(ShellFileKind::User);
-    if (auto s = shellpatch::scheduleRestores(env.machine, paths, restored); !s)
+    // Nothing else is restored when the swap back is not scheduled: the user
+    // sees the error and the window stays as it was.
+    if (auto s = shellpatch::scheduleRestores(env.machine, paths, restored); !s) {
         showError(s.error().message, kErrorCaption);
+        return;
+    }
     if (RestoreFm->CB4.checked())
         startmenu::deletePolicies(env.registry);
     if (RestoreFm->CB3.checked()) {

@@ -129,7 +129,8 @@ bool TMainForm::showPreviewLogo(const std::string& file) {
     }
     // The size and place are set also for a logo that would not load.
     const int height = size.height < 0 ? -size.height : size.height;
-    ImgLg.setHint(ImgLg.hint() + std::to_string(size.width) + "x" + std::to_string(size.height));
+    // A top-down bitmap stores its height negative; the hint gives the size.
+    ImgLg.setHint(ImgLg.hint() + std::to_string(size.width) + "x" + std::to_string(height));
     ImgLg.setWidth(size.width);
     ImgLg.setHeight(height);
     ImgLg.setTop(themes::previewLogoTop(height));
@@ -234,7 +235,11 @@ void TMainForm::ThemeBnClick() {
         take(captionEdit(caption.entry), index.caption(themes::kStartMenuSection, caption.key));
     }
     const auto height = index.logoHeight();
+    // The two Start-button keys advance the bar as the captions do, so the
+    // text stage ends at 90 (no Favorites and Log Off) or 100.
+    ProgressBar.stepIt();
     take(StartEdit, index.startText());
+    ProgressBar.stepIt();
     take(TooltipEdit, index.tooltip());
     ProgressBar.stepIt();
 

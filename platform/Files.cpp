@@ -8,8 +8,10 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace velkan::platform {
@@ -408,8 +410,10 @@ Result<std::vector<FindEntry>> listFolder(const fs::path& folder, std::string_vi
         entries.push_back(std::move(entry));
     }
     ::closedir(dir);
-    std::sort(entries.begin(), entries.end(),
-              [](const FindEntry& a, const FindEntry& b) { return fileNameLess(a.name, b.name); });
+    if (!host::hasMediumOrder(folder))
+        std::sort(entries.begin(), entries.end(), [](const FindEntry& a, const FindEntry& b) {
+            return fileNameLess(a.name, b.name);
+        });
     if (!isRoot) {
         std::vector<FindEntry> dots;
         for (const char* dot : {".", ".."}) {
@@ -651,6 +655,11 @@ Status writeWholeFile(const Machine& machine, std::string_view path, std::string
     return writeAllHost(*host, bytes, std::string(path));
 }
 
+bool hasMediumOrder(const Machine& machine, std::string_view folder) {
+    Result<fs::path> host = resolveWinPath(machine, folder);
+    return host && host::hasMediumOrder(*host);
+}
+
 Result<std::vector<FindEntry>> findFiles(const Machine& machine, std::string_view pattern) {
     size_t cut = pattern.find_last_of("\\/");
     if (cut == std::string_view::npos)
@@ -694,6 +703,14 @@ Result<std::string> readWholeFile(const fs::path& path) {
 Status writeWholeFile(const fs::path& path, std::string_view bytes) {
     return writeAllHost(path, bytes, path.string());
 }
+bool hasMediumOrder(const fs::path& folder) {
+    // A FAT directory is a list of entries; Linux reads it in that order,
+    // the order Windows' own search gives. Other host file systems order
+    // their listings by hash or by age, which Windows would never see.
+    struct statfs fsInfo {};
+    return ::statfs(folder.c_str(), &fsInfo) == 0 && fsInfo.f_type == MSDOS_SUPER_MAGIC;
+}
+
 Result<std::vector<FindEntry>> findFiles(const fs::path& folder, std::string_view namePattern,
                                          bool driveRoot) {
     return listFolder(folder, namePattern, driveRoot, nullptr, folder.string());

@@ -90,10 +90,16 @@ Status writeWholeFile(const Machine& machine, std::string_view path, std::string
 // the end of the name or before a dot), "*.*" everything, also names without
 // a dot, "*." names without a dot; always without regard to case. A folder
 // other than a drive root also yields "." and ".." when they match, as Windows
-// does. Order: ".", "..", then the names without regard to case (fileNameLess).
+// does. Order: ".", "..", then the names in the folder's own order where its
+// medium has one (hasMediumOrder), else without regard to case (fileNameLess).
 // No match is an empty list; a missing folder fails with PathNotFound. Links
 // that lead out of the drive or nowhere are left out.
 Result<std::vector<FindEntry>> findFiles(const Machine& machine, std::string_view pattern);
+
+// Whether the folder's listing has an order of its own that Windows would see
+// too: the order of the entries in a FAT directory. Other host folders have
+// none, and are listed by name.
+bool hasMediumOrder(const Machine& machine, std::string_view folder);
 
 // Whether a name matches a Windows wildcard pattern (the rule findFiles uses).
 bool matchesWildcard(std::string_view pattern, std::string_view name);
@@ -109,6 +115,7 @@ Status removeDirectory(const std::filesystem::path& path);
 Result<FileAttributes> fileAttributes(const std::filesystem::path& path);
 Result<std::string> readWholeFile(const std::filesystem::path& path);
 Status writeWholeFile(const std::filesystem::path& path, std::string_view bytes);
+bool hasMediumOrder(const std::filesystem::path& folder);
 // Entries of `folder` whose names match `namePattern`; "." and ".." included
 // unless `driveRoot` is set.
 Result<std::vector<FindEntry>> findFiles(const std::filesystem::path& folder,

@@ -5,6 +5,7 @@
 #include "platform/IconImageDecoder.h"
 #include "platform/WinPath.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace velkan::platform {
@@ -25,6 +26,23 @@ IconLibrary::IconLibrary(std::vector<std::uint8_t> bytes) : bytes_(std::move(byt
         return;
     }
     groups_ = resources_.groups;
+    // A 16-bit module whose groups name no icon it holds has no icons at all
+    // to Windows, however many groups it lists.
+    if (kind_ == Kind::Ne && !std::any_of(groups_.begin(), groups_.end(), [this](ByteView group) {
+            return namesAnIcon(group);
+        }))
+        groups_.clear();
+}
+
+bool IconLibrary::namesAnIcon(ByteView group) const {
+    if (group.bad())
+        return false;
+    auto entries = readIconDirectory(group, IconDirForm::GroupResource);
+    if (!entries)
+        return false;
+    return std::any_of(entries->begin(), entries->end(), [this](const IconDirEntry& entry) {
+        return resources_.icons.count(entry.iconId) != 0;
+    });
 }
 
 IconLibrary IconLibrary::open(const std::filesystem::path& file) {

@@ -52,6 +52,7 @@ public:
 
 private:
     ByteView imageOf(const IconDirEntry& entry) const;
+    bool namesAnIcon(ByteView group) const;
 
     std::vector<std::uint8_t> bytes_;
     Kind kind_ = Kind::None;

@@ -44,7 +44,10 @@ struct Line {
 Line classify(std::string_view text, size_t begin, size_t end, size_t next) {
     Line line{begin, end, next, LineKind::Other, {}, {}};
     std::string_view content = trim(text.substr(begin, end - begin));
-    if (content.empty() || content.front() == ';')
+    // A ";" line is no comment to the API: ";c=1" is the key ";c". Nobody
+    // writes such a key (the writer refuses the name), so such lines keep
+    // their bytes through every write.
+    if (content.empty())
         return line;
     if (content.front() == '[') {
         size_t close = content.rfind(']');
@@ -57,17 +60,24 @@ Line classify(std::string_view text, size_t begin, size_t end, size_t next) {
     size_t eq = content.find('=');
     if (eq == std::string_view::npos)
         return line;
-    std::string_view name = trim(content.substr(0, eq));
-    if (name.empty())
-        return line;
     line.kind = LineKind::Key;
-    line.name = name;
-    line.value = trim(content.substr(eq + 1));
+    line.name = trim(content.substr(0, eq)); // may be empty: "=x" is the key ""
+    std::string_view value = trim(content.substr(eq + 1));
+    // The value is a C string to the API: a NUL byte ends it.
+    line.value = value.substr(0, value.find('\0'));
     return line;
+}
+
+// Where the file's text ends for the API: at a Ctrl+Z, which DOS editors
+// leave at the end of what they save, or at the end of the file.
+size_t textEnd(std::string_view text) {
+    const size_t eof = text.find('\x1A');
+    return eof == std::string_view::npos ? text.size() : eof;
 }
 
 std::vector<Line> parse(std::string_view text) {
     std::vector<Line> lines;
+    text = text.substr(0, textEnd(text));
     size_t pos = 0;
     // Editors on newer systems may start the file with a UTF-8 byte order mark.
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
@@ -87,28 +97,37 @@ std::vector<Line> parse(std::string_view text) {
     return lines;
 }
 
-// The range [first, last) of lines belonging to the first section named so,
-// header included; first == lines.size() when there is none.
-std::pair<size_t, size_t> findSection(const std::vector<Line>& lines, std::string_view section,
-                                      size_t from = 0) {
-    section = trim(section);
-    size_t first = lines.size();
-    for (size_t i = from; i < lines.size(); ++i)
-        if (lines[i].kind == LineKind::Section && sameFileName(lines[i].name, section)) {
-            first = i;
-            break;
-        }
-    size_t last = first;
-    if (first < lines.size())
-        for (last = first + 1; last < lines.size() && lines[last].kind != LineKind::Section;)
-            ++last;
-    return {first, last};
+// The lines of one section: the header (none for the section "", which is
+// every line before the first header) and its body [begin, end).
+struct Section {
+    static constexpr size_t kNoHeader = static_cast<size_t>(-1);
+    bool found = false;
+    size_t header = kNoHeader;
+    size_t begin = 0, end = 0;
+};
+
+size_t bodyEnd(const std::vector<Line>& lines, size_t begin) {
+    size_t end = begin;
+    while (end < lines.size() && lines[end].kind != LineKind::Section)
+        ++end;
+    return end;
 }
 
-std::optional<size_t> findKey(const std::vector<Line>& lines, std::pair<size_t, size_t> range,
+// The first section named so at or after line `from`.
+Section findSection(const std::vector<Line>& lines, std::string_view section, size_t from = 0) {
+    section = trim(section);
+    if (section.empty() && from == 0)
+        return {true, Section::kNoHeader, 0, bodyEnd(lines, 0)};
+    for (size_t i = from; i < lines.size(); ++i)
+        if (lines[i].kind == LineKind::Section && sameFileName(lines[i].name, section))
+            return {true, i, i + 1, bodyEnd(lines, i + 1)};
+    return {};
+}
+
+std::optional<size_t> findKey(const std::vector<Line>& lines, const Section& range,
                               std::string_view key) {
     key = trim(key);
-    for (size_t i = range.first + 1; i < range.second; ++i)
+    for (size_t i = range.begin; i < range.end; ++i)
         if (lines[i].kind == LineKind::Key && sameFileName(lines[i].name, key))
             return i;
     return std::nullopt;
@@ -136,8 +155,8 @@ std::optional<std::string> lookup(const fs::path& file, std::string_view section
     if (!text)
         return std::nullopt;
     std::vector<Line> lines = parse(*text);
-    auto range = findSection(lines, section);
-    if (range.first == lines.size())
+    const Section range = findSection(lines, section);
+    if (!range.found)
         return std::nullopt;
     std::optional<size_t> at = findKey(lines, range, key);
     if (!at)
@@ -207,16 +226,11 @@ std::vector<std::string> readProfileKeys(const fs::path& file, std::string_view 
     if (!text)
         return keys;
     std::vector<Line> lines = parse(*text);
-    auto range = findSection(lines, section);
-    for (size_t i = range.first + 1; i < range.second; ++i) {
-        if (lines[i].kind != LineKind::Key)
-            continue;
-        bool seen = false;
-        for (const std::string& k : keys)
-            seen = seen || sameFileName(k, lines[i].name);
-        if (!seen)
+    // Every key line as it stands, a second line of a name and "" included.
+    const Section range = findSection(lines, section);
+    for (size_t i = range.begin; range.found && i < range.end; ++i)
+        if (lines[i].kind == LineKind::Key)
             keys.emplace_back(lines[i].name);
-    }
     return keys;
 }
 
@@ -336,10 +350,10 @@ Result<std::string> withKey(const fs::path& file, const std::string& text,
     if (holdsLineBreak(value))
         return invalid(file, "a value holding a line break").error();
     std::vector<Line> lines = parse(text);
-    auto range = findSection(lines, section);
+    const Section range = findSection(lines, section);
 
     std::string out;
-    if (range.first < lines.size()) {
+    if (range.found) {
         if (std::optional<size_t> at = findKey(lines, range, key)) {
             const Line& line = lines[*at];
             std::string replaced = std::string(line.name) + "=" + std::string(value);
@@ -347,9 +361,12 @@ Result<std::string> withKey(const fs::path& file, const std::string& text,
                 return text;
             out = text.substr(0, line.begin) + replaced + text.substr(line.end);
         } else {
-            size_t after = range.first;
-            for (size_t i = range.first + 1; i < range.second; ++i)
-                if (lines[i].kind == LineKind::Key)
+            // After the section's last line that holds anything, before its
+            // blank lines.
+            size_t after = range.header;
+            for (size_t i = range.begin; i < range.end; ++i)
+                if (lines[i].end > lines[i].begin &&
+                    !trim(text.substr(lines[i].begin, lines[i].end - lines[i].begin)).empty())
                     after = i;
             const Line& line = lines[after];
             std::string added = std::string(trim(key)) + "=" + std::string(value) + "\r\n";
@@ -358,7 +375,9 @@ Result<std::string> withKey(const fs::path& file, const std::string& text,
             out = text.substr(0, line.next) + added + text.substr(line.next);
         }
     } else {
-        out = text;
+        // A new section goes at the end of the text, in front of a Ctrl+Z.
+        const size_t end = textEnd(text);
+        out = text.substr(0, end);
         if (!lines.empty()) {
             const Line& last = lines.back();
             if (last.next == last.end)
@@ -368,7 +387,7 @@ Result<std::string> withKey(const fs::path& file, const std::string& text,
                 out += "\r\n";
         }
         out += "[" + std::string(trim(section)) + "]\r\n" + std::string(trim(key)) + "=" +
-               std::string(value) + "\r\n";
+               std::string(value) + "\r\n" + text.substr(end);
     }
     return out;
 }
@@ -406,15 +425,13 @@ Status deleteProfileKey(const fs::path& file, std::string_view section, std::str
         return loaded.error();
     const std::string& text = *loaded;
     std::vector<Line> lines = parse(text);
-    auto range = findSection(lines, section);
-    // Every line of the key goes, or a second one would surface on the next read.
-    std::vector<std::pair<size_t, size_t>> gone;
-    for (size_t i = range.first + 1; range.first < lines.size() && i < range.second; ++i)
-        if (lines[i].kind == LineKind::Key && sameFileName(lines[i].name, trim(key)))
-            gone.emplace_back(lines[i].begin, lines[i].next);
-    if (gone.empty())
+    // Only the first line of the key goes, as on Windows: a second line of
+    // the same name is what a read finds next.
+    const Section range = findSection(lines, section);
+    const std::optional<size_t> at = range.found ? findKey(lines, range, key) : std::nullopt;
+    if (!at)
         return {};
-    return store(file, cut(text, gone));
+    return store(file, cut(text, {{lines[*at].begin, lines[*at].next}}));
 }
 
 Status deleteProfileSection(const fs::path& file, std::string_view section) {
@@ -427,9 +444,9 @@ Status deleteProfileSection(const fs::path& file, std::string_view section) {
     std::vector<Line> lines = parse(text);
     // Every section of the name goes, or a later one would take its place.
     std::vector<std::pair<size_t, size_t>> gone;
-    for (auto range = findSection(lines, section); range.first < lines.size();
-         range = findSection(lines, section, range.second))
-        gone.emplace_back(lines[range.first].begin, lines[range.second - 1].next);
+    for (Section range = findSection(lines, section); range.found;
+         range = findSection(lines, section, range.end))
+        gone.emplace_back(lines[range.header].begin, lines[range.end - 1].next);
     if (gone.empty())
         return {};
     return store(file, cut(text, gone));

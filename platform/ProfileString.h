@@ -18,16 +18,19 @@ namespace velkan::platform {
 //
 // Reading: section and key names compare without regard to case; blanks
 // around names and values are ignored; a value in matching double or single
-// quotes loses them; lines starting with ";", lines without "=" and keys
-// before the first section are ignored; only the first section of a name
-// counts, and in it the first line of a key. Lines end in CR LF, LF or CR.
+// quotes loses them, and a NUL byte ends it; lines without "=" are ignored,
+// while a line starting with ";" is an ordinary line (";c=1" is the key ";c");
+// keys before the first section belong to the section ""; only the first
+// section of a name counts, and in it the first line of a key. Lines end in
+// CR LF, LF or CR; a Ctrl+Z ends the text.
 //
-// Writing keeps every other line of the file byte for byte (comments, blank
-// lines, unknown sections, their order and their line ends), writes CR LF for
-// the lines it adds, creates the section and the file as needed and replaces
-// the file atomically, so a crash never leaves a torn file. Names holding a
-// line break, keys holding "=" and sections holding "]" are refused with
-// InvalidParameter, as they could not be read back.
+// Writing keeps every other line of the file byte for byte (";" lines, blank
+// lines, unknown sections, their order and their line ends, whatever follows
+// a Ctrl+Z), writes CR LF for the lines it adds, creates the section and the
+// file as needed and replaces the file atomically, so a crash never leaves a
+// torn file. Names holding a line break, keys holding "=" or starting with
+// ";" and sections holding "]" are refused with InvalidParameter, as they
+// could not be read back.
 
 // The buffer Windows programs pass; a value is cut to bufferSize - 1 characters.
 inline constexpr std::size_t kProfileBufferSize = 1024;
@@ -39,7 +42,8 @@ std::string readProfileString(const std::filesystem::path& file, std::string_vie
                               std::string_view key, std::string_view defaultValue,
                               std::size_t bufferSize = kProfileBufferSize);
 
-// GetPrivateProfileString with no key: the section's key names, in file order.
+// GetPrivateProfileString with no key: the section's key names, in file order,
+// each key line as it stands (a name given twice twice, "=x" as "").
 std::vector<std::string> readProfileKeys(const std::filesystem::path& file,
                                          std::string_view section);
 
@@ -62,7 +66,7 @@ int readProfileIntExact(const std::filesystem::path& file, std::string_view sect
 bool parseIntExact(std::string_view text, int& out);
 
 // WritePrivateProfileString with a key and a value: replaces the key's line in
-// place or adds "key=value" after the last key of the section, creating the
+// place or adds "key=value" after the last non-blank line of the section, creating the
 // section at the end of the file and the file itself as needed. The folder
 // must exist (else PathNotFound).
 Status writeProfileString(const std::filesystem::path& file, std::string_view section,
@@ -74,8 +78,8 @@ Status writeProfileString(const std::filesystem::path& file, std::string_view se
 Status writeProfileStrings(const std::filesystem::path& file, std::string_view section,
                            std::span<const std::pair<std::string_view, std::string_view>> entries);
 
-// WritePrivateProfileString with no value: removes the key's lines from the
-// section. A missing file, section or key is not an error.
+// WritePrivateProfileString with no value: removes the key's first line from
+// the section. A missing file, section or key is not an error.
 Status deleteProfileKey(const std::filesystem::path& file, std::string_view section,
                         std::string_view key);
 

@@ -20,27 +20,20 @@ constexpr unsigned char kDefaultChar = '?';
 TextCodec TextCodec::forBuild(int position) {
     switch (position) {
     case kRussianIe4:
-    case kRussian: return {CodePage::Cyrillic, true};
+    case kRussian: return TextCodec(CodePage::Cyrillic);
     case kPolishIe4:
     case kChech:
-    case kPolish: return {CodePage::CentralEuropean, false};
-    case kHebrew: return {CodePage::Hebrew, false};
-    default: return {CodePage::Western, false};
+    case kPolish: return TextCodec(CodePage::CentralEuropean);
+    case kHebrew: return TextCodec(CodePage::Hebrew);
+    default: return TextCodec(CodePage::Western);
     }
 }
 
 char16_t TextCodec::encodeChar(unsigned char byte) const {
-    if (cyrillicShift_)
-        return byte >= 192 ? static_cast<char16_t>((byte - 176) ^ 1024) : byte;
     return toUnicode(codePage_, byte);
 }
 
 unsigned char TextCodec::decodeUnit(char16_t unit) const {
-    if (cyrillicShift_) {
-        if (unit & 1024)
-            unit = static_cast<char16_t>(unit + 176);
-        return static_cast<unsigned char>(unit & 0xFF);
-    }
     return fromUnicode(codePage_, unit).value_or(kDefaultChar);
 }
 

@@ -11,18 +11,16 @@ namespace velkan::shellpatch {
 // How the 8-bit text of an edit box and the 16-bit code units of a text field
 // in the shell file are turned into each other for one build.
 //
-// The two Russian builds use the shell's historical rule: the bytes 192..255
-// become U+0410..U+044F and everything else keeps its value, and on reading,
-// a unit with bit 10 set is moved down by 176 and its low byte taken. That
-// rule would turn the accented letters of every other build into Cyrillic, so
-// the other builds convert through their own ANSI code page instead.
+// Every build converts through its own ANSI code page, the Russian ones
+// through 1251. (A shift of 192..255 to U+0410..U+044F alone would be right
+// for those letters only: "Ё", "№" and the other upper-half bytes would reach
+// the shell as control characters and come back as other letters.)
 class TextCodec {
 public:
     // The codec for a position in the build table (-1 when no build is chosen).
     static TextCodec forBuild(int position);
 
     CodePage codePage() const { return codePage_; }
-    bool usesCyrillicShift() const { return cyrillicShift_; }
 
     char16_t encodeChar(unsigned char byte) const;
     unsigned char decodeUnit(char16_t unit) const;
@@ -38,10 +36,9 @@ public:
     std::string decodeField(std::string_view littleEndianUnits) const;
 
 private:
-    TextCodec(CodePage page, bool cyrillicShift) : codePage_(page), cyrillicShift_(cyrillicShift) {}
+    explicit TextCodec(CodePage page) : codePage_(page) {}
 
     CodePage codePage_;
-    bool cyrillicShift_;
 };
 
 } // namespace velkan::shellpatch

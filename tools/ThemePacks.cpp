@@ -222,6 +222,9 @@ constexpr const char* kCaptionKeys[10] = {"Programs",  "Documents", "Settings", 
                                           "Help",      "Run",       "Suspend",  "Shut Down",
                                           "Favorites", "Logoff"};
 
+// The captions fit the fields of the default build ("English US IE4.01")
+// whole; where another build's field is shorter, the cut keeps a word that
+// still reads (the essential word first, no "..." that would be cut in half).
 constexpr PackText kUlmrit = {
     "Ulmrit Theme Pack",
     "Velkan",
@@ -229,8 +232,8 @@ constexpr PackText kUlmrit = {
     "sits on the Start button; the menu entries get woodland names.",
     "Woods",
     "Step into the woods",
-    {"&Trails", "&Notes", "&Workshop", "&Track", "&Guide", "&Open a path...", "&Rest",
-     "&Leave the woods...", "&Clearings", "&Go home..."},
+    {"&Trails", "&Notes", "&Workshop", "&Seek", "&Sage", "Wa&nder", "&Rest", "&Leave...", "&Glades",
+     "&Go home"},
     100};
 
 constexpr PackText kWindows98 = {
@@ -240,8 +243,8 @@ constexpr PackText kWindows98 = {
     "flag on the Start button and the menu captions of Windows 98.",
     "Start",
     "Click here to begin.",
-    {"&Programs", "&Documents", "&Settings", "&Find", "&Help", "&Run...", "Susp&end",
-     "Sh&ut Down...", "F&avorites", "&Log Off..."},
+    {"&Programs", "&Documents", "&Settings", "&Find", "&Help", "&Run...", "&Suspend", "Sh&ut Down",
+     "F&avorites", "&Log Off"},
     130};
 
 constexpr PackText kSample = {
@@ -251,9 +254,9 @@ constexpr PackText kSample = {
     "a 21x57 logo, new captions and new icons for all ten Start-menu entries. Use it as a "
     "model for your own packs.",
     "Demo",
-    "This is the sample theme pack",
-    {"My &Programs", "My &Documents", "My &Settings", "&Find it", "&Help me", "&Run it...", "&Nap",
-     "&Good night...", "My F&avorites", "&Log Off..."},
+    "The sample pack",
+    {"&My apps", "My &Docs", "My &Setup", "&Find", "&Info", "&Run it", "&Nap", "&Goodbye",
+     "My &Picks", "&Log Off"},
     57};
 
 constexpr PackText kSun = {
@@ -262,9 +265,9 @@ constexpr PackText kSun = {
     "Warm yellows and oranges: a bright sun on the Start button at every size and a sunset "
     "logo with \"Sunshine\" written down the Start menu.",
     "Sun",
-    "Let the sun shine in",
-    {"&Programs", "&Documents", "&Settings", "&Find", "&Help", "&Run...", "&Siesta", "Sun&set...",
-     "F&avorites", "&Log Off..."},
+    "Let the sun in",
+    {"&Programs", "&Documents", "&Settings", "&Find", "&Help", "&Run...", "&Doze", "Sun&set",
+     "F&avorites", "&Log Off"},
     130};
 
 Status writeIndex(const fs::path& folder, const PackText& pack) {

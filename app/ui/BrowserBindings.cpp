@@ -10,10 +10,10 @@ namespace velkan::app::ui {
 
 using namespace platform::ui;
 
-void bindFolderList(QListWidget* widget, FolderList& list) {
+void bindFolderList(QListWidget* widget, FolderList& list, platform::ui::TextConversion text) {
     bindCommon(widget, list);
     QPointer<QListWidget> view(widget);
-    auto show = [view, &list] {
+    auto show = [view, &list, text] {
         if (!view)
             return;
         QSignalBlocker block(view);
@@ -23,7 +23,7 @@ void bindFolderList(QListWidget* widget, FolderList& list) {
         for (const auto& item : list.items()) {
             auto* row = new QListWidgetItem(item.open ? open : closed,
                                             QString(item.level * 2, ' ') +
-                                                QString::fromLatin1(item.caption.c_str()));
+                                                text.toQt(item.caption));
             view->addItem(row);
         }
         if (list.itemIndex() >= 0 && list.itemIndex() < view->count())
@@ -58,14 +58,15 @@ void bindDriveBox(QComboBox* widget, DriveBox& box) {
     });
 }
 
-void bindRichEdit(QPlainTextEdit* widget, platform::Edit& edit) {
+void bindRichEdit(QPlainTextEdit* widget, platform::Edit& edit,
+                  platform::ui::TextConversion conversion) {
     bindCommon(widget, edit);
     widget->setReadOnly(edit.readOnly());
     QPointer<QPlainTextEdit> view(widget);
-    auto show = [view, &edit] {
+    auto show = [view, &edit, conversion] {
         if (!view)
             return;
-        const QString text = QString::fromLatin1(edit.text().c_str());
+        const QString text = conversion.toQt(edit.text());
         if (view->toPlainText() != text)
             view->setPlainText(text);
     };

@@ -9,6 +9,7 @@
 #include "app/RestoreForm.h"
 #include "app/WarnForm.h"
 #include "app/ui/IconBrowserDialog.h"
+#include "app/ui/Pages.h"
 #include "platform/ui/ControlBinding.h"
 #include "ui_CreateThemeDialog.h"
 #include "ui_ProgressWindow.h"
@@ -93,8 +94,10 @@ int showCreateTheme(platform::ModalWindow& window, QWidget* parent) {
     bindLabel(ui.DescrLb, model.DescrLb);
     const std::pair<QLineEdit*, platform::Edit*> edits[] = {
         {ui.NameEd, &model.NameEd}, {ui.AuthEd, &model.AuthEd}, {ui.DescrEd, &model.DescrEd}};
+    // What is typed here is saved as the pack's texts: the machine's code page.
+    const auto packText = shellTextConversion(model.mainForm());
     for (auto [view, edit] : edits) {
-        bindEdit(view, *edit);
+        bindEdit(view, *edit, packText);
         // Enter saves from any of the three edits.
         QObject::connect(view, &QLineEdit::returnPressed, view,
                          [&model] { (void)model.NameEdKeyPress(13); });

@@ -55,16 +55,29 @@ ThemePage::ThemePage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new U
 
     bindGroupBox(ui_->DircetoryGB, f.DircetoryGB);
     bindDriveBox(ui_->DriveCB, f.DriveCB);
-    bindFolderList(ui_->DirListBox, f.DirListBox);
+    // A pack's texts and folder names read in the machine's code page, as
+    // the Main page reads the same bytes once the pack is loaded.
+    const auto packText = shellTextConversion(f);
+    bindFolderList(ui_->DirListBox, f.DirListBox, packText);
     bindLabel(ui_->Info, f.Info);
+    // A load makes the note room for two lines; it stays where it is.
+    addUpdateHook(f.Info, [info = QPointer<QLabel>(ui_->Info), &f] {
+        if (info && f.Info.width() > 0 && f.Info.height() > 0)
+            info->resize(f.Info.width(), f.Info.height());
+    });
     bindProgressBar(ui_->ProgressBar, f.ProgressBar);
     bindButton(ui_->OpenTh, f.OpenTh);
     bindGroupBox(ui_->AboutThemeGB, f.AboutThemeGB);
+    addUpdateHook(f.AboutThemeGB, [box = QPointer<QGroupBox>(ui_->AboutThemeGB), &f, packText] {
+        if (box)
+            box->setTitle(packText.toQt(f.AboutThemeGB.caption()));
+    });
+    ui_->AboutThemeGB->setTitle(packText.toQt(f.AboutThemeGB.caption()));
     bindGroupBox(ui_->DescrGB, f.DescrGB);
     bindGroupBox(ui_->AuthorGB, f.AuthorGB);
     bindGroupBox(ui_->PrevGB, f.PrevGB);
-    bindRichEdit(ui_->AboutRE, f.AboutRE);
-    bindRichEdit(ui_->AuthorRE, f.AuthorRE);
+    bindRichEdit(ui_->AboutRE, f.AboutRE, packText);
+    bindRichEdit(ui_->AuthorRE, f.AuthorRE, packText);
     bindImage(ui_->Imag1, f.Imag1, renderPicture);
     bindImage(ui_->Imag2, f.Imag2, renderPicture);
     bindImage(ui_->Imag3, f.Imag3, renderPicture);

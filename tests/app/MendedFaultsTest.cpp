@@ -194,3 +194,179 @@ TEST(MissingKeys, AnAbsentIconSizeEmptiesTheBoxAndOptionsOfAnotherTypeKeepsTheWa
     EXPECT_FALSE(metrics->query("Shell Icon Size"));
     run.form().CancelBn.click();
 }
+
+TEST(StaleBackup, AnUpdatedShellIsPatchedItselfAndBothFilesAreKept) {
+    AppMachine m(15); // English (US), without the IE4 desktop update
+    {
+        Session run(m);
+        run.start();
+        run.form().StartEdit.userSetText("Go");
+        run.declineRestart();
+        run.form().OKBn.click();
+    }
+    m.boot();
+    const std::string backup = m.bytes("Explorer.sav");
+    // Installing the IE4 update replaces the live shell by another build.
+    const std::string updated = AppMachine(0).bytes("Explorer.exe");
+    test::writeFile(m.windowsFile("Explorer.exe"), updated);
+
+    Session run(m);
+    run.pressOk();
+    run.start();
+    const auto boxes = run.messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("Warning...|", 0), 0u) << boxes[0];
+    EXPECT_NE(boxes[0].find("Explorer.sav"), std::string::npos);
+    EXPECT_EQ(run.form().VersionRG.itemIndex(), 0) << "the build of the live shell";
+    run.form().TooltipEdit.userSetText("Tip");
+    run.declineRestart();
+    run.form().OKBn.click();
+    EXPECT_EQ(m.bytes("Explorer.sav"), backup);
+    m.boot();
+    const std::string live = m.bytes("Explorer.exe");
+    EXPECT_EQ(live.size(), updated.size()) << "the updated shell, not the old backup";
+    EXPECT_EQ(test::fieldUnits(live, shellpatch::kBuilds[0].tooltip).substr(0, 4),
+              std::u16string(u"Tip") + u'\0');
+}
+
+TEST(Swap, AFailedSwapKeepsTheWindowAndItsEditsAndOffersNoRestart) {
+    AppMachine m(0);
+    const std::filesystem::path blocked = m.machine.driveC() / "WINDOWS/Explorer.new";
+    std::filesystem::create_directories(blocked);
+    test::writeFile(blocked / "keep", "x");
+    Session run(m);
+    run.start();
+    run.form().StartEdit.userSetText("Go");
+    run.pressOk();
+    run.form().OKBn.click();
+    EXPECT_FALSE(run.form().closed());
+    EXPECT_TRUE(run.restartPrompts.empty());
+    EXPECT_TRUE(m.exists("Explorer.tmp")) << "the edited working copy is kept";
+    EXPECT_EQ(run.form().StartEdit.text(), "Go");
+    // Once the disk lets it, the same window applies.
+    std::filesystem::remove_all(blocked);
+    run.declineRestart();
+    run.form().OKBn.click();
+    EXPECT_TRUE(run.form().closed());
+    EXPECT_EQ(run.restartPrompts.size(), 1u);
+    EXPECT_EQ(m.renameLines(),
+              (std::vector<std::string>{"C:\\WINDOWS\\Explorer.exe=C:\\WINDOWS\\Explorer.new"}));
+}
+
+TEST(Swap, ARestoreThatCannotBeScheduledKeepsTheWindow) {
+    AppMachine m(0);
+    {
+        Session run(m);
+        run.start();
+        run.form().StartEdit.userSetText("Go");
+        run.declineRestart();
+        run.form().OKBn.click();
+    }
+    m.boot();
+    // WinInit.ini cannot be replaced: a folder stands where its new copy goes.
+    std::filesystem::remove(m.windowsFile("WinInit.ini"));
+    std::filesystem::create_directories(m.machine.driveC() / "WINDOWS/WININIT.INI");
+    Session run(m);
+    run.start();
+    run.questions.onModal("TRestoreFm", [](platform::ModalWindow& w) {
+        auto& dialog = dynamic_cast<app::TRestoreFm&>(w);
+        dialog.OKBn.click();
+        return dialog.modalResult();
+    });
+    run.pressOk();
+    run.form().RestoreBn.click();
+    EXPECT_FALSE(run.form().closed());
+    EXPECT_TRUE(run.restartPrompts.empty());
+    ASSERT_EQ(run.messageBoxes().size(), 1u);
+    run.form().CancelBn.click();
+}
+
+TEST(ShellCheck, AMissingOrShortWorkingCopyIsAFileErrorAndTheWindowStays) {
+    for (bool missing : {true, false}) {
+        SCOPED_TRACE(missing ? "missing" : "short");
+        AppMachine m(0);
+        Session run(m);
+        run.start();
+        run.form().StartEdit.userSetText("Go");
+        if (missing)
+            std::filesystem::remove(m.windowsFile("Explorer.tmp"));
+        else
+            std::filesystem::resize_file(m.windowsFile("Explorer.tmp"), 1000);
+        run.pressOk();
+        run.form().OKBn.click();
+        const auto boxes = run.messageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].find("not supported"), std::string::npos) << boxes[0];
+        EXPECT_NE(boxes[0].find("Explorer.tmp"), std::string::npos) << boxes[0];
+        EXPECT_FALSE(run.form().closed());
+        EXPECT_TRUE(m.renameLines().empty());
+        run.form().CancelBn.click();
+    }
+}
+
+TEST(UnknownShell, TheColourDepthThatWasNeverReadIsNeverWritten) {
+    AppMachine m(0);
+    std::filesystem::resize_file(m.windowsFile("Explorer.exe"), 4096);
+    {
+        auto metrics =
+            m.registry().openKey(RootKey::CurrentUser, "Control Panel\\desktop\\WindowMetrics");
+        ASSERT_TRUE(metrics && metrics->setString("Shell Icon BPP", "16"));
+    }
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, std::vector<std::string>{"/t"}}) {
+        Session run(m, args);
+        run.pressOk();
+        run.start();
+        if (!run.form().closed())
+            run.form().CancelBn.click();
+    }
+    auto metrics =
+        m.registry().openKey(RootKey::CurrentUser, "Control Panel\\desktop\\WindowMetrics");
+    EXPECT_EQ(metrics->queryString("Shell Icon BPP").valueOr("?"), "16");
+}
+
+TEST(Swap, ASecondApplyThatFailsKeepsTheFirstPairWhole) {
+    AppMachine m(0);
+    m.put("C:\\i.ico", test::iconFile(16));
+    m.put("C:\\j.ico", test::iconFile(32));
+    auto apply = [&m](const std::string& text, const std::string& icon, bool expectClosed) {
+        Session run(m);
+        run.start();
+        run.form().StartEdit.userSetText(text);
+        run.questions.chooseFile(icon);
+        run.form().IconBn.click();
+        if (expectClosed)
+            run.declineRestart();
+        else
+            run.pressOk();
+        run.form().OKBn.click();
+        EXPECT_EQ(run.form().closed(), expectClosed);
+        if (!run.form().closed())
+            run.form().CancelBn.click();
+    };
+    apply("One", "C:\\i.ico", true);
+    const std::string explorerNew = m.bytes("Explorer.new"), userNew = m.bytes("SYSTEM\\User.new");
+    const auto pending = m.renameLines();
+    ASSERT_EQ(pending.size(), 2u);
+
+    // The second apply cannot make its user file: the first pair stays scheduled, whole.
+    const std::filesystem::path blocked = m.machine.driveC() / "WINDOWS/SYSTEM/User.~nw";
+    std::filesystem::create_directories(blocked);
+    test::writeFile(blocked / "keep", "x");
+    apply("Two", "C:\\j.ico", false);
+    EXPECT_EQ(m.renameLines(), pending);
+    EXPECT_EQ(m.bytes("Explorer.new"), explorerNew);
+    EXPECT_EQ(m.bytes("SYSTEM\\User.new"), userNew);
+    EXPECT_FALSE(m.exists("Explorer.~nw")) << "nothing staged is left behind";
+
+    // Undisturbed, the second apply wins as a pair, under the usual names.
+    std::filesystem::remove_all(blocked);
+    apply("Two", "C:\\j.ico", true);
+    EXPECT_EQ(m.renameLines(), pending);
+    EXPECT_NE(m.bytes("Explorer.new"), explorerNew);
+    EXPECT_NE(m.bytes("SYSTEM\\User.new"), userNew);
+    EXPECT_FALSE(m.exists("Explorer.~nw") || m.exists("SYSTEM\\User.~nw"));
+    m.boot();
+    EXPECT_EQ(test::fieldUnits(m.bytes("Explorer.exe"), shellpatch::kBuilds[0].startText),
+              u"Two  ");
+}

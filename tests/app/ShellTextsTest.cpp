@@ -3,6 +3,7 @@
 #include "shellpatch/BuildTable.h"
 #include "tests/app/AppMachine.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace velkan;
@@ -102,18 +103,31 @@ TEST(ShellTexts, ReadingRemovesOnlyTheSpacesAtTheEndOfTheWholeField) {
     f.CancelBn.click();
 }
 
-TEST(ShellTexts, RussianBuildsWriteTheShellsCyrillicRule) {
+TEST(ShellTexts, RussianBuildsWriteAndReadCodePage1251) {
     AppMachine m(27);
     const auto& build = shellpatch::kBuilds[27];
-    Session run(m);
-    run.start();
-    EXPECT_EQ(run.form().StartEdit.text(), "\xCF\xF3\xF1\xEA"); // "Пуск" in code page 1251
-    run.form().StartEdit.userSetText("\xC0\xFF\xBF");
-    run.declineRestart();
-    run.form().OKBn.click();
-    const std::string patched = m.bytes("Explorer.new");
-    EXPECT_EQ(test::fieldUnits(patched, build.startText), u"\u0410\u044F\u00BF ");
-    EXPECT_EQ(test::fieldUnits(patched, build.tooltip).substr(0, 7), u"Начните");
+    {
+        Session run(m);
+        run.start();
+        EXPECT_EQ(run.form().StartEdit.text(), "\xCF\xF3\xF1\xEA"); // "Пуск" in code page 1251
+        run.form().StartEdit.userSetText("\xC0\xFF\xA8");
+        run.form().TooltipEdit.userSetText("\xA8\xEB\xEA\xE0 \xB9"
+                                           "1 \xB8\xE6");
+        run.declineRestart();
+        run.form().OKBn.click();
+        const std::string patched = m.bytes("Explorer.new");
+        EXPECT_EQ(test::fieldUnits(patched, build.startText), u"\u0410\u044F\u0401 ");
+        EXPECT_EQ(test::fieldUnits(patched, build.tooltip).substr(0, 11),
+                  std::u16string(u"Ёлка №1 ёж") + u'\0');
+    }
+    // The shell file's own letters come back as they are on the next start.
+    m.boot();
+    std::filesystem::remove(m.windowsFile("Explorer.sav"));
+    Session again(m);
+    again.start();
+    EXPECT_EQ(again.form().TooltipEdit.text(), "\xA8\xEB\xEA\xE0 \xB9"
+                                               "1 \xB8\xE6");
+    again.form().CancelBn.click();
 }
 
 TEST(LogoHeight, StoredHeightsOutsideOneTo130ShowAsOne) {

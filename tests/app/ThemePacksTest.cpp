@@ -15,6 +15,7 @@
 #include "tools/Install.h"
 #include "tools/ShellView.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -93,7 +94,7 @@ TEST(ThemeBrowser, TheStockPacksPreviewLoadAndApply) {
     };
     const Stock packs[] = {{"Ulmrit Theme Pack", u"Woods", u"&Trails", 100, 1, false},
                            {"Windows98 Theme Pack", u"Start", u"&Programs", 130, 1, false},
-                           {"Sample Theme Pack", u"Demo", u"My &Programs", 57, 6, true},
+                           {"Sample Theme Pack", u"Demo", u"&My apps", 57, 6, true},
                            {"Sun Theme Pack", u"Sun", u"&Programs", 130, 6, false}};
     for (const auto& pack : packs) {
         SCOPED_TRACE(pack.folder);
@@ -370,7 +371,7 @@ TEST(ThemeSave, ALoadedPackSavedAgainLoadsBackToTheSameLook) {
     // The texts as the edits hold them, cut to the build's fields.
     EXPECT_EQ(index.substr(0, index.find("[StartButton]")),
               "[About]\r\nName=Mine\r\nAuthor=Me\r\nDescription=Mine\r\n\r\n");
-    EXPECT_NE(index.find("[StartButton]\r\nText=Demo\r\nTooltip=This is the sample t"),
+    EXPECT_NE(index.find("[StartButton]\r\nText=Demo\r\nTooltip=The sample pack\r\n"),
               std::string::npos);
     EXPECT_NE(index.find("Logoff="), std::string::npos);
     EXPECT_NE(index.find("\r\nLogoHeight=57\r\n"), std::string::npos);
@@ -504,5 +505,38 @@ TEST(Autoload, TheProgressBarStepsOncePerKeyAndIcon) {
         const auto view = shown(m);
         EXPECT_EQ(view.startText, u"Demo");
         EXPECT_EQ(view.logo.menuHeight, 57);
+    }
+}
+
+TEST(ThemeBrowser, TheTextStageEndsAt90Or100AndATopDownLogoShowsItsSize) {
+    for (int build : {0, 15}) {
+        SCOPED_TRACE(build);
+        Installed m(build);
+        const std::string topDown = kProgram + "TopDown", texts = kProgram + "Texts";
+        m.put(topDown + "\\index.vkr", "[StartMenu]\r\nPrograms=&Apps\r\n");
+        // 21x57 stored top-down: the height field holds -57.
+        m.put(topDown + "\\Logo.bmp", test::bitmapFile(21, -57, 4, 0, 12 * 57, 0x11));
+        m.put(texts + "\\index.vkr", "[StartMenu]\r\nPrograms=&Apps\r\n");
+        Session run(m);
+        run.start();
+        auto& f = run.form();
+        browse(f, topDown);
+        EXPECT_EQ(f.ImgLg.hint(), "Vertical logo 21x57");
+
+        browse(f, texts);
+        std::vector<int> positions;
+        f.ProgressBar.onUpdate = [&] { positions.push_back(f.ProgressBar.position()); };
+        f.ThemeBn.click();
+        // One step of 5 per icon name, the item icons, each caption key, each
+        // Start-button key and the closing of the index; then 100 and 0.
+        int stageEnd = 0;
+        for (int p : positions) {
+            if (p != stageEnd + 5)
+                break;
+            stageEnd = p;
+        }
+        EXPECT_EQ(stageEnd, build == 0 ? 100 : 90);
+        EXPECT_EQ(positions.back(), 0);
+        f.CancelBn.click();
     }
 }

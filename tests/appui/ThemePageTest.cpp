@@ -8,6 +8,7 @@
 #include "tools/MachineBuilder.h"
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -129,6 +130,36 @@ TEST_F(ThemePageTest, ADriveThatIsNotReadyIsReportedAndTheBoxReturns) {
     EXPECT_EQ(text, "Drive not ready.");
     EXPECT_EQ(title, "Error...");
     EXPECT_EQ(drives->currentText(), "c:");
+    run.form().CancelBn.click();
+}
+
+TEST_F(ThemePageTest, APacksTextsReadInTheMachinesCodePageEverywhere) {
+    // A Russian machine: its packs' bytes are code page 1251, in the browser
+    // as on the Main page once loaded.
+    TempDir russian;
+    ASSERT_TRUE(machine::createMachine(russian.path(), {27, {}}).ok());
+    ASSERT_TRUE(machine::installVelkan(russian.path()).ok());
+    const std::string tema = "\xD2\xE5\xEC\xE0"; // "Тема"
+    const auto pack = russian.path() / "drive_c" / "Program Files" / "Velkan" / tema;
+    std::filesystem::create_directories(pack);
+    writeFile(pack / "index.vkr", "[About]\r\nName=" + tema + "\r\nAuthor=" + tema +
+                                      "\r\nDescription=" + tema +
+                                      "\r\n[StartMenu]\r\nPrograms=" + tema + "\r\n");
+    GuiRun run(russian.path());
+    run.start();
+    run.find<QTabWidget>("MainPC")->setCurrentIndex(1);
+    clickFolder(run, QString::fromUtf8("Тема"));
+    QApplication::processEvents();
+    EXPECT_EQ(run.find<QGroupBox>("AboutThemeGB")->title(), QString::fromUtf8("Тема"));
+    EXPECT_EQ(run.find<QPlainTextEdit>("AuthorRE")->toPlainText(), QString::fromUtf8("Тема"));
+    EXPECT_EQ(run.find<QPlainTextEdit>("AboutRE")->toPlainText(), QString::fromUtf8("Тема"));
+    run.find<QPushButton>("ThemeBn")->click();
+    QApplication::processEvents();
+    EXPECT_EQ(run.find<QLineEdit>("ProgEdit")->text(), QString::fromUtf8("Тема"));
+    // The note after a load has room for its two lines on the screen too.
+    auto* info = run.find<QLabel>("Info");
+    EXPECT_EQ(info->width(), 137);
+    EXPECT_EQ(info->height(), 26);
     run.form().CancelBn.click();
 }
 

@@ -3,6 +3,7 @@
 // machine still starts with the old look or the new one.
 #include "tests/crash/Sweep.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -56,6 +57,29 @@ TEST_P(DiskFullFromEveryStep, TellsTheUserAndLeavesAMachineThatStarts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Flows, DiskFullFromEveryStep, ::testing::ValuesIn(kScenarios), testName);
+
+TEST(FullDiskAutoload, EndsAtTheFirstFileErrorWithOneMessage) {
+    // An autoload runs at every Windows start, unattended: a full disk must
+    // not greet the user with a box per field and icon.
+    const FlowCase c = prepareFlow("autoload", "installed");
+    ASSERT_GT(c.steps, 6);
+    for (long k : {1L, c.steps / 4, c.steps / 2, c.steps - 2}) {
+        SCOPED_TRACE("enospc@" + std::to_string(k));
+        velkan::test::TempDir dir;
+        const fs::path m = dir / "m";
+        copyMachine(templateMachine("installed"), m);
+        const DriverRun run =
+            runFlow("autoload", m, {{"VELKAN_FAULT", "enospc@" + std::to_string(k)}});
+        EXPECT_EQ(run.process.exitCode, 0) << run.process.out << run.process.err;
+        std::vector<std::string> told;
+        for (const auto& box : run.boxes)
+            if (std::find(c.cleanBoxes.begin(), c.cleanBoxes.end(), box) == c.cleanBoxes.end())
+                told.push_back(box);
+        EXPECT_LE(told.size(), 1u) << (told.empty() ? "" : told.front() + " / " + told.back());
+        for (const auto& v : violations(c, m))
+            ADD_FAILURE() << v;
+    }
+}
 
 class ReadOnlyFromEveryStep : public ::testing::TestWithParam<Scenario> {};
 

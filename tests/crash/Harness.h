@@ -30,7 +30,8 @@ MachineState snapshot(const fs::path& machine);
 // The prepared machines, made once per test program:
 //   "installed"  a fresh machine with Velkan installed, the backup notice shown;
 //   "applied"    that machine after a whole OK and Windows' next start, so
-//                the backups exist and the live files are patched.
+//                the backups exist and the live files are patched;
+//   "pending"    that OK before Windows' next start: its swap is still pending.
 const fs::path& templateMachine(const std::string& name);
 
 void copyMachine(const fs::path& from, const fs::path& to);

@@ -14,7 +14,8 @@ struct Scenario {
 };
 
 inline constexpr Scenario kScenarios[] = {
-    {"ok", "installed"},       {"ok", "applied"},     {"restore", "applied"},
+    {"ok", "installed"},       {"ok", "applied"},     {"again", "pending"},
+    {"restore", "applied"},
     {"autoload", "installed"}, {"save", "installed"}, {"settings", "installed"},
     {"remove", "applied"},
 };

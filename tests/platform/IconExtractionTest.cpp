@@ -254,6 +254,20 @@ TEST(IconLibrary, FilesWithoutIconsAndBrokenFilesHoldNone) {
     EXPECT_FALSE(dangling.icon(0));
     EXPECT_FALSE(dangling.icon(1));
 
+    // A 16-bit module counts nothing when no group names an icon it holds,
+    // unlike a PE module above; one group that does is enough for all of them.
+    const Image lone = image(32, 4, 1);
+    std::vector<Resource> neDangling = {{kRtGroupIcon, 1, {}, groupResource({lone}, 9)},
+                                        {kRtGroupIcon, 2, {}, groupResource({lone}, 8)},
+                                        {kRtGroupIcon, 3, {}, Bytes(5, 0xEE)},
+                                        {kRtIcon, 1, {}, lone.data}};
+    EXPECT_EQ(IconLibrary{neModule(neDangling)}.count(), 0);
+    neDangling.push_back({kRtGroupIcon, 4, {}, groupResource({lone}, 1)});
+    IconLibrary oneNamed{neModule(neDangling)};
+    EXPECT_EQ(oneNamed.count(), 4);
+    EXPECT_FALSE(oneNamed.icon(0));
+    EXPECT_TRUE(oneNamed.icon(3));
+
     // An NE alignment shift that would put resources past any file.
     Bytes ne = neModule({{kRtGroupIcon, 1, {}, groupResource({image(32, 4, 1)}, 1)}});
     ne[0x80] = 31;

@@ -54,15 +54,18 @@ TEST_F(ProfileStringTest, ReadingFollowsTheWindowsRules) {
     EXPECT_EQ(read("STARTMENU", "PROGRAMS"), "My Programs");
     EXPECT_EQ(read(" startmenu ", "documents"), "My Docs");
     EXPECT_EQ(read("StartMenu", "Empty"), "") << "present and empty is not the default";
-    EXPECT_EQ(read("StartMenu", "Find"), "MyErr") << "comment lines hold no keys";
+    EXPECT_EQ(read("StartMenu", "Find"), "MyErr");
+    EXPECT_EQ(read("StartMenu", ";find"), "commented out") << "a \";\" line is an ordinary line";
     EXPECT_EQ(read("StartMenu", "no equals sign here"), "MyErr");
     EXPECT_EQ(read("StartMenu", "Orphan"), "MyErr");
-    EXPECT_EQ(read("", "Orphan"), "MyErr") << "keys before the first section are ignored";
+    EXPECT_EQ(read("", "Orphan"), "before any section") << "keys before the first section";
     EXPECT_EQ(read("StartMenu", "Help"), "MyErr") << "only the first section of a name counts";
     EXPECT_EQ(read("Other", "Keep"), "this");
     EXPECT_EQ(read("startmenu", "Run"), "MyErr");
     EXPECT_EQ(readProfileKeys(file, "startMenu"),
-              (std::vector<std::string>{"Programs", "Documents", "Empty"}));
+              (std::vector<std::string>{"Programs", "Documents", ";Find", "programs", "Empty"}))
+        << "every key line as it stands";
+    EXPECT_EQ(readProfileKeys(file, ""), (std::vector<std::string>{"Orphan"}));
     EXPECT_EQ(readProfileSections(file), (std::vector<std::string>{"StartMenu", "Other"}));
 
     writeFile(file, "\xEF\xBB\xBF[About]\nName=Sun\n");
@@ -153,6 +156,41 @@ TEST_F(ProfileStringTest, WritingChangesOnlyTheLinesItMust) {
     EXPECT_EQ(readProfileKeys(file, "Rename").size(), 1u);
 }
 
+TEST_F(ProfileStringTest, CtrlZNulBytesEmptyNamesAndSemicolonLinesAsWindowsHasThem) {
+    // A DOS editor's Ctrl+Z ends the text; whatever follows is no part of it
+    // but stays in the file, and a new section goes in front of it.
+    writeFile(file, "[A]\r\nx=1\r\n\x1A[B]\r\ny=2\r\n");
+    EXPECT_EQ(read("A", "x"), "1");
+    EXPECT_EQ(read("B", "y"), "MyErr");
+    EXPECT_EQ(readProfileSections(file), (std::vector<std::string>{"A"}));
+    ASSERT_TRUE(writeProfileString(file, "C", "z", "3"));
+    EXPECT_EQ(readFile(file), "[A]\r\nx=1\r\n\r\n[C]\r\nz=3\r\n\x1A[B]\r\ny=2\r\n");
+    EXPECT_EQ(read("C", "z"), "3");
+
+    // The value is a C string: a NUL byte ends it.
+    writeFile(file, std::string("[A]\nk=abc\0def\n", 15));
+    EXPECT_EQ(read("A", "k"), "abc");
+
+    // "=v" is the key "", listed and found like any other.
+    writeFile(file, "[A]\n=empty\nk=1\nk=2\n");
+    EXPECT_EQ(readProfileKeys(file, "A"), (std::vector<std::string>{"", "k", "k"}));
+    EXPECT_EQ(read("A", ""), "empty");
+
+    // A ";" line stays as it is when keys around it change, and a new key goes
+    // after it, as after any other line that holds something.
+    writeFile(file, "[A]\nk=1\n;c=old\n\n[B]\n");
+    ASSERT_TRUE(writeProfileString(file, "A", "k", "2"));
+    ASSERT_TRUE(writeProfileString(file, "A", "n", "3"));
+    EXPECT_EQ(readFile(file), "[A]\nk=2\n;c=old\nn=3\r\n\n[B]\n");
+    EXPECT_EQ(read("A", ";c"), "old");
+    EXPECT_FALSE(writeProfileString(file, "A", ";c", "new"));
+    EXPECT_FALSE(deleteProfileKey(file, "A", ";c"));
+    // A line without "=" counts too.
+    writeFile(file, "[A]\nk=1\njust words\n\n");
+    ASSERT_TRUE(writeProfileString(file, "A", "n", "3"));
+    EXPECT_EQ(readFile(file), "[A]\nk=1\njust words\nn=3\r\n\n");
+}
+
 TEST_F(ProfileStringTest, NewFilesUseCrLfAndTheFolderMustExist) {
     ASSERT_TRUE(writeProfileString(file, "About", "Name", "Sun"));
     ASSERT_TRUE(writeProfileString(file, "About", "Author", "Me"));
@@ -167,9 +205,11 @@ TEST_F(ProfileStringTest, NewFilesUseCrLfAndTheFolderMustExist) {
 TEST_F(ProfileStringTest, DeletingKeysAndSections) {
     writeFile(file, kMixed);
     ASSERT_TRUE(deleteProfileKey(file, "StartMenu", "programs"));
-    EXPECT_EQ(read("StartMenu", "Programs"), "MyErr") << "the second line of the key goes too";
+    EXPECT_EQ(read("StartMenu", "Programs"), "second one") << "only the first line goes";
     std::string expected = kMixed;
     expected.erase(expected.find("Programs = "), 26);
+    EXPECT_EQ(readFile(file), expected);
+    ASSERT_TRUE(deleteProfileKey(file, "StartMenu", "programs"));
     expected.erase(expected.find("programs=second one\r"), 20);
     EXPECT_EQ(readFile(file), expected);
 

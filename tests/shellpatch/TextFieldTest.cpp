@@ -55,28 +55,27 @@ TEST(TextField, ReadingRemovesOnlyTheTrailingSpacesOfTheWholeField) {
     EXPECT_EQ(codec.decodeField(bytesOf(u"     ")), "");
 }
 
-TEST(TextField, RussianBuildsKeepTheShellsCyrillicRule) {
+TEST(TextField, RussianBuildsUseCodePage1251BothWays) {
     for (int build : {kRussianIe4, kRussian}) {
         auto codec = TextCodec::forBuild(build);
-        EXPECT_TRUE(codec.usesCyrillicShift());
+        EXPECT_EQ(codec.codePage(), CodePage::Cyrillic);
         EXPECT_EQ(codec.encodeChar(192), u'\u0410');
         EXPECT_EQ(codec.encodeChar(255), u'\u044F');
-        EXPECT_EQ(codec.encodeChar(191), u'\u00BF');
         EXPECT_EQ(codec.encodeChar('A'), u'A');
         EXPECT_EQ(codec.decodeField(bytesOf(u"\u0421\u0442")), "\xD1\xF2");
-        // Any unit with bit 10 set is shifted, not only the letters the program writes.
-        EXPECT_EQ(codec.decodeUnit(u'\u0401'), static_cast<unsigned char>(0xB1));
-        EXPECT_EQ(codec.decodeUnit(u'\u00E9'), static_cast<unsigned char>(0xE9));
-        for (int b = 0; b < 256; ++b)
-            EXPECT_EQ(codec.decodeUnit(codec.encodeChar(static_cast<unsigned char>(b))), b);
+        // "Ёлка №1 ёж": the upper-half letters and signs are themselves, never
+        // control characters, and read back as the same bytes.
+        const std::string typed = "\xA8\xEB\xEA\xE0 \xB9" "1 \xB8\xE6";
+        EXPECT_EQ(units(codec.encodeField(typed, 10, true)), u"Ёлка №1 ёж");
+        EXPECT_EQ(codec.decodeUnit(u'\u0401'), static_cast<unsigned char>(0xA8));
+        EXPECT_EQ(codec.decodeField(bytesOf(u"Ёлка №1 ёж")), typed);
+        EXPECT_EQ(codec.decodeUnit(u'\u00E9'), static_cast<unsigned char>('?'));
     }
 }
 
 TEST(TextField, OtherBuildsRoundTripEveryByteOfTheirCodePage) {
     for (int build = -1; build < 29; ++build) {
         auto codec = TextCodec::forBuild(build);
-        if (codec.usesCyrillicShift())
-            continue;
         for (int b = 0; b < 256; ++b)
             ASSERT_EQ(codec.decodeUnit(codec.encodeChar(static_cast<unsigned char>(b))), b)
                 << "build " << build << " byte " << b;

@@ -1,9 +1,12 @@
 // The autoload's round over the program folder's subfolders.
 #include "themes/Rotation.h"
 
+#include "platform/Files.h"
 #include "tests/support/TempDir.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace velkan;
 using themes::nextInRotation;
@@ -60,4 +63,32 @@ TEST(Rotation, CandidatesAreTheSubfoldersInSearchOrderWithoutFiles) {
     EXPECT_EQ(themes::rotationCandidates(machine, "C:\\Velkan"),
               (std::vector<std::string>{"A pack", "b pack", "c"}));
     EXPECT_TRUE(themes::rotationCandidates(machine, "C:\\Nowhere\\").empty());
+    // A host folder has no order Windows would see: the names decide.
+    EXPECT_FALSE(platform::hasMediumOrder(machine, "C:\\Velkan"));
+}
+
+TEST(Rotation, OnAMountedFatDiskTheDirectorysOwnOrderDecides) {
+    // Needs a FAT file system mounted by the kernel; where the test may not
+    // mount one (no root, no vfat module), there is nothing to check.
+    test::TempDir dir;
+    const auto image = dir.path() / "fat.img", mount = dir.path() / "drive_c";
+    std::filesystem::create_directories(mount);
+    const std::string quoted = "'" + image.string() + "'";
+    if (::geteuid() != 0 ||
+        std::system(
+            ("truncate -s 2M " + quoted + " && mkfs.fat " + quoted + " >/dev/null 2>&1").c_str()) !=
+            0 ||
+        std::system(
+            ("mount -o loop " + quoted + " '" + mount.string() + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "no FAT file system can be mounted here";
+    platform::Machine machine(dir.path());
+    const auto program = mount / "VELKAN";
+    // Made in this order, they stand in this order in the directory.
+    for (const char* name : {"ZED", "ALPHA", "MIDDLE"})
+        std::filesystem::create_directories(program / name);
+    const bool ordered = platform::hasMediumOrder(machine, "C:\\Velkan");
+    const auto candidates = themes::rotationCandidates(machine, "C:\\Velkan\\");
+    std::system(("umount '" + mount.string() + "'").c_str());
+    EXPECT_TRUE(ordered);
+    EXPECT_EQ(candidates, (std::vector<std::string>{"ZED", "ALPHA", "MIDDLE"}));
 }

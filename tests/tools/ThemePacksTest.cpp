@@ -1,6 +1,7 @@
 #include "tools/ThemePacks.h"
 
 #include "platform/ProfileString.h"
+#include "shellpatch/BuildTable.h"
 #include "tests/support/TempDir.h"
 #include "tests/tools/IconReader.h"
 #include "tools/Canvas.h"
@@ -229,4 +230,40 @@ TEST(ThemePacks, RewritingReplacesStaleIndexKeysAndKeepsOtherFolders) {
     ASSERT_TRUE(writeStockPacks(dir.path()));
     EXPECT_EQ(readFile(index), first);
     EXPECT_EQ(readFile(dir / "My Own Pack" / "index.vkr"), "[About]\r\nName=Mine\r\n");
+}
+
+TEST(ThemePacks, StockCaptionsFitTheDefaultBuildWholeAndEveryBuildAsAWord) {
+    // Pack keys in the order the index file keeps them, with their entries.
+    using velkan::shellpatch::Entry;
+    const std::pair<const char*, Entry> keys[] = {
+        {"Programs", Entry::Programs},   {"Documents", Entry::Documents},
+        {"Settings", Entry::Settings},   {"Find", Entry::Find},
+        {"Help", Entry::Help},           {"Run", Entry::Run},
+        {"Suspend", Entry::Suspend},     {"Shut Down", Entry::ShutDown},
+        {"Favorites", Entry::Favorites}, {"Logoff", Entry::LogOff}};
+    const auto& defaultBuild = velkan::shellpatch::kBuilds[0];
+    for (const auto& pack : stockPackNames()) {
+        SCOPED_TRACE(pack);
+        const fs::path index = stockPacks() / pack / "index.vkr";
+        auto text = [&](const char* section, const char* key) {
+            return readProfileString(index, section, key, "");
+        };
+        EXPECT_LE(text("StartButton", "Text").size(), std::size_t(defaultBuild.startText.length));
+        EXPECT_LE(text("StartButton", "Tooltip").size(), std::size_t(defaultBuild.tooltip.length));
+        for (const auto& [key, entry] : keys) {
+            const std::string caption = text("StartMenu", key);
+            ASSERT_FALSE(caption.empty()) << key;
+            EXPECT_LE(caption.size(), std::size_t(defaultBuild.caption(entry).length)) << caption;
+            // Cut to a shorter field of another build, a caption never ends
+            // in the middle of its "..." or right after its "&".
+            for (const auto& build : velkan::shellpatch::kBuilds) {
+                const int length = build.caption(entry).length;
+                if (!build.caption(entry).present() || caption.size() <= std::size_t(length))
+                    continue;
+                const std::string cut = caption.substr(0, static_cast<std::size_t>(length));
+                EXPECT_EQ(cut.find('.'), std::string::npos) << cut << " on " << build.itemCaption;
+                EXPECT_NE(cut.back(), '&') << cut << " on " << build.itemCaption;
+            }
+        }
+    }
 }

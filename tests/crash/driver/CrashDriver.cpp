@@ -8,6 +8,8 @@
 //
 //   crash-driver ok        edit texts, load a Start-button icon and a logo,
 //                          change an entry icon and a visibility box, OK
+//   crash-driver again     a second OK with other texts and another Start-button
+//                          icon, as made before the machine restarted
 //   crash-driver restore   Restore with every box the dialog offers
 //   crash-driver autoload  the start with "/t": the next pack of the rotation
 //   crash-driver save      load the sample pack and save it as a new pack
@@ -159,6 +161,19 @@ int flowOk() {
     return 0;
 }
 
+int flowAgain() {
+    Run run;
+    run.start();
+    auto& f = run.form();
+    f.StartEdit.userSetText("Again");
+    f.ProgEdit.userSetText("&Twice");
+    run.questions.files.push_back(kProgram + "Sun Theme Pack\\Icon16.ico");
+    f.StartSE.click();
+    f.OKBn.click();
+    run.endIfOpen();
+    return 0;
+}
+
 int flowRestore() {
     Run run;
     run.start();
@@ -208,6 +223,8 @@ int main(int argc, char** argv) {
     const std::string flow = argc == 2 ? argv[1] : "";
     if (flow == "ok")
         return flowOk();
+    if (flow == "again")
+        return flowAgain();
     if (flow == "restore")
         return flowRestore();
     if (flow == "autoload")
@@ -218,6 +235,6 @@ int main(int argc, char** argv) {
         return flowSettings();
     if (flow == "remove")
         return flowRemove();
-    std::fprintf(stderr, "usage: crash-driver ok|restore|autoload|save|settings|remove\n");
+    std::fprintf(stderr, "usage: crash-driver ok|again|restore|autoload|save|settings|remove\n");
     return 2;
 }
