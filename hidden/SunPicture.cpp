@@ -5,17 +5,24 @@
 namespace velkan::hidden {
 
 int sunEscapeCount(int p, int q) {
-    const Real48 cRe = q * 0.0125L;
-    const Real48 cIm = p * 0.01L;
+    static const Extended eightieth = Extended::ratio(1, 80), hundredth = Extended::ratio(1, 100);
+    static const Extended escape = Extended::fromInteger(kSunEscape);
+    const Real48 cRe = q * eightieth;
+    const Real48 cIm = p * hundredth;
     Real48 a, b;
+    // The squares of a step's a and b are the ones the next step starts
+    // from: the same extended products, computed once.
+    Extended aa, bb;
     int n = 0;
     for (;;) {
-        const Real48 re = a * a - b * b + cRe;
+        const Real48 re = aa - bb + cRe;
         const Real48 im = 2 * a * b + cIm;
         a = re;
         b = im;
-        const Real48 magnitude = a * a + b * b;
-        if (magnitude > kSunEscape)
+        aa = a * a;
+        bb = b * b;
+        const Real48 magnitude = aa + bb;
+        if (magnitude > escape)
             return n;
         if (++n == kSunSteps)
             return n;
