@@ -13,6 +13,7 @@ class TMainForm;
 class TCreateTh : public platform::Form, public platform::ModalWindow {
 public:
     explicit TCreateTh(TMainForm& mainForm);
+    TMainForm& mainForm() { return main_; }
 
     std::string windowName() const override { return "TCreateTh"; }
     std::string caption() const override { return Form::caption(); }

@@ -68,7 +68,6 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(velkan::app::Application::kTitle);
-    QApplication::setApplicationDisplayName(velkan::app::Application::kTitle);
     velkan::platform::ui::applyWin95Look(app);
 
     velkan::platform::ui::QtQuestions questions(machine);

@@ -11,6 +11,7 @@ packages=(
   fonts-wine
   xdg-utils
   icoutils clang libclang-rt-14-dev
+  xvfb openbox xdotool x11-utils xclip imagemagick
 )
 
 missing=()

@@ -2,13 +2,49 @@
 
 #include "platform/ui/ControlBinding.h"
 
+#include <QKeyEvent>
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
 
 namespace velkan::app::ui {
 
 using namespace platform::ui;
+
+namespace {
+
+// The keyboard works the list as the mouse does: a new entry chosen with the
+// keys runs the click handler, and Enter opens the entry and goes no further,
+// so it never presses the window's OK.
+class FolderKeys : public QObject {
+public:
+    FolderKeys(QListWidget* widget, FolderList& list) : QObject(widget), view_(widget), list_(list) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || !view_)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (view_->currentRow() >= 0)
+                list_.userClick(view_->currentRow());
+            return true;
+        }
+        const int before = view_->currentRow();
+        QTimer::singleShot(0, view_, [view = view_, &list = list_, before] {
+            if (view && view->currentRow() >= 0 && view->currentRow() != before)
+                list.userClick(view->currentRow());
+        });
+        return false;
+    }
+
+private:
+    QPointer<QListWidget> view_;
+    FolderList& list_;
+};
+
+} // namespace
 
 void bindFolderList(QListWidget* widget, FolderList& list) {
     bindCommon(widget, list);
@@ -31,6 +67,7 @@ void bindFolderList(QListWidget* widget, FolderList& list) {
     };
     show();
     addUpdateHook(list, show);
+    widget->installEventFilter(new FolderKeys(widget, list));
     // One click opens a folder, as the folder list of the file dialogs does.
     QObject::connect(widget, &QListWidget::itemClicked, widget,
                      [view, &list](QListWidgetItem* item) {

@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
+#include <QScreen>
 
 #include "app/CreateThemeForm.h"
 #include "app/RebootForm.h"
 #include "app/RestoreForm.h"
 #include "app/WarnForm.h"
 #include "app/ui/IconBrowserDialog.h"
+#include "app/ui/Pages.h"
+#include "caption/ui/CaptionControl.h"
 #include "platform/ui/ControlBinding.h"
 #include "ui_CreateThemeDialog.h"
 #include "ui_ProgressWindow.h"
@@ -24,10 +27,17 @@ namespace {
 
 // Shows a dialog view of a form model until a handler gives the model a
 // modal result; the close box ends it with Cancel and no handler.
-int runModal(QDialog& dialog, platform::Form& model) {
+int runModal(QDialog& dialog, platform::Form& model, bool centreOnScreen = false) {
     dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint);
-    dialog.setFixedSize(dialog.size());
+    const QSize client = dialog.size();
+    dialog.setFixedSize(client);
+    // The Windows 95 frame and caption on any desktop, with or without a
+    // window manager, as the main window has them.
+    caption::ui::TCaptionControl frame(&dialog);
+    dialog.setFixedSize(frame.windowSize(client));
+    if (QScreen* screen = centreOnScreen ? QGuiApplication::primaryScreen() : nullptr)
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
     model.setModalResult(0);
     QPointer<QDialog> view(&dialog);
     addUpdateHook(model, [view, &model] {
@@ -78,7 +88,8 @@ int showWarn(platform::ModalWindow& window, QWidget* parent) {
     bindCheckBox(ui.DontFutCB, model.DontFutCB);
     bindButton(ui.CloseBn, model.CloseBn);
     // Closed by its close box it counts as OK: the rebuild goes on anyway.
-    return runModal(dialog, model);
+    // It stands on its own, in the middle of the screen.
+    return runModal(dialog, model, true);
 }
 
 int showCreateTheme(platform::ModalWindow& window, QWidget* parent) {
@@ -94,13 +105,18 @@ int showCreateTheme(platform::ModalWindow& window, QWidget* parent) {
     const std::pair<QLineEdit*, platform::Edit*> edits[] = {
         {ui.NameEd, &model.NameEd}, {ui.AuthEd, &model.AuthEd}, {ui.DescrEd, &model.DescrEd}};
     for (auto [view, edit] : edits) {
-        bindEdit(view, *edit);
+        bindEdit(view, *edit, shellTextConversion(model.mainForm()));
         // Enter saves from any of the three edits.
         QObject::connect(view, &QLineEdit::returnPressed, view,
                          [&model] { (void)model.NameEdKeyPress(13); });
     }
     bindButton(ui.OkBn, model.OkBn);
     bindButton(ui.CancBn, model.CancBn);
+    // Enter is the edits' own key: a default button would save a second time.
+    for (QPushButton* button : {ui.OkBn, ui.CancBn}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     ui.NameEd->setFocus();
     return runModal(dialog, model);
 }

@@ -76,6 +76,8 @@ ThemePage::ThemePage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new U
             more->setChecked(f.MoreBn.down());
     });
     ui_->MoreBn->setMouseTracking(true);
+    // Its moves must not reach PrevGB below it, whose handler closes the pop-up.
+    ui_->MoreBn->setAttribute(Qt::WA_NoMousePropagation);
     ui_->MoreBn->installEventFilter(new MouseOver(ui_->MoreBn, [&f] { f.MoreBnMouseMove(); }));
     for (QWidget* w : std::initializer_list<QWidget*>{
              ui_->DircetoryGB, ui_->AboutThemeGB, ui_->PrevGB, ui_->Info, ui_->Img10, ui_->Img12,

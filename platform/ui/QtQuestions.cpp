@@ -190,6 +190,41 @@ void QtQuestions::post(std::function<void()> work) {
     QMetaObject::invokeMethod(qApp, std::move(work), Qt::QueuedConnection);
 }
 
-void QtQuestions::processPosted() { QCoreApplication::processEvents(); }
+namespace {
+
+// Drops what the user does to any window while the logic waits: the
+// waits stand for a program that is busy, whose windows repaint but do not
+// answer. Deferring the input instead would deliver it after the wait, to
+// whatever window is under the pointer then.
+class SwallowInput : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::Close:
+        case QEvent::ContextMenu:
+            event->ignore();
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+} // namespace
+
+void QtQuestions::processPosted() {
+    SwallowInput swallow;
+    QCoreApplication::instance()->installEventFilter(&swallow);
+    QCoreApplication::processEvents();
+    QCoreApplication::instance()->removeEventFilter(&swallow);
+}
 
 } // namespace velkan::platform::ui

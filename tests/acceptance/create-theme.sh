@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# "Theme Pack creation..." on the Russian IE4 build: a Cyrillic name is saved
+# in the build's code page, and Enter on a name that cannot be saved gives one
+# error, not two.
+source "$(dirname "$0")/desktop.sh"
+start_desktop
+new_machine --build 'Russian IE4'
+start_velkrun
+keys alt+s
+CREATE=$(wait_window '^Theme Pack creation\.\.\.$')
+shot create-theme
+type_text 'no\such'
+keys Return
+wait_window '^Error\.\.\.$' > /dev/null
+shot save-error
+sleep 0.5
+[ "$(xdotool search --onlyvisible --name '^Error\.\.\.$' | wc -l)" -eq 1 ] || fail "more than one error box"
+keys Return
+sleep 1
+no_window '^Error\.\.\.$' || fail "a second error box followed the first"
+
+# Name, author and description in Cyrillic.
+xdotool windowactivate --sync "$CREATE" 2>/dev/null || true
+keys ctrl+a
+type_text 'Тема'
+keys Tab
+type_text 'Автор'
+keys Return
+wait_for 5 no_window '^Theme Pack creation\.\.\.$' || fail "the dialog stayed open"
+index=$(grep -rl --include='*.vkr' -i 'Name=' "$M/C" | xargs grep -l $'\xc0\xe2\xf2\xee\xf0' || true)
+[ -n "$index" ] || fail "no pack with the author in code page 1251: $(grep -rh --include='*.vkr' -a 'Author' "$M/C")"
+grep -qa $'Name=\xd2\xe5\xec\xe0' "$index" || fail "name not in code page 1251: $(grep -a Name "$index")"
