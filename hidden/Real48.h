@@ -146,7 +146,7 @@ inline Extended Extended::rounded(bool negative, int lsbExponent, unsigned __int
     }
     const int drop = top - 63;
     auto kept = std::uint64_t(m >> drop);
-    const unsigned __int128 rest = m & ((unsigned __int128)(1) << drop) - 1;
+    const unsigned __int128 rest = m & (((unsigned __int128)(1) << drop) - 1);
     const unsigned __int128 half = (unsigned __int128)(1) << (drop - 1);
     int exponent = lsbExponent + top;
     if (rest > half || (rest == half && (sticky || (kept & 1)))) {

@@ -2,7 +2,10 @@
 
 #include "platform/ui/ControlBinding.h"
 
+#include <algorithm>
+
 #include <QKeyEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -44,6 +47,36 @@ private:
     FolderList& list_;
 };
 
+// The folder of the Windows 95 file dialogs' tree, yellow with a dark
+// outline, opened for the current folder and its ancestors; `level` steps of
+// 8 pixels of indentation come before it, as the tree indents.
+QIcon folderIcon(bool open, int level, int width) {
+    QPixmap pixmap(width, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.translate(level * 8, 0);
+    const QColor outline(128, 128, 0), face(255, 255, 0), black(0, 0, 0), white(255, 255, 255);
+    p.setPen(outline);
+    p.setBrush(face);
+    p.drawRect(1, 3, 5, 2);   // the tab
+    p.drawRect(0, 4, 13, 9);  // the back
+    p.setPen(white);
+    p.drawLine(1, 5, 12, 5);
+    if (open) {
+        // The front swung down: a slanted leaf over the back.
+        const QPoint leaf[] = {{2, 7}, {15, 7}, {12, 13}, {0, 13}};
+        p.setPen(black);
+        p.setBrush(face);
+        p.drawPolygon(leaf, 4);
+    } else {
+        p.setPen(black);
+        p.drawLine(0, 13, 13, 13);
+        p.drawLine(13, 4, 13, 13);
+    }
+    p.end();
+    return QIcon(pixmap);
+}
+
 } // namespace
 
 void bindFolderList(QListWidget* widget, FolderList& list) {
@@ -54,14 +87,14 @@ void bindFolderList(QListWidget* widget, FolderList& list) {
             return;
         QSignalBlocker block(view);
         view->clear();
-        const QIcon open = view->style()->standardIcon(QStyle::SP_DirOpenIcon);
-        const QIcon closed = view->style()->standardIcon(QStyle::SP_DirClosedIcon);
-        for (const auto& item : list.items()) {
-            auto* row = new QListWidgetItem(item.open ? open : closed,
-                                            QString(item.level * 2, ' ') +
-                                                QString::fromLatin1(item.caption.c_str()));
-            view->addItem(row);
-        }
+        int deepest = 0;
+        for (const auto& item : list.items())
+            deepest = std::max(deepest, item.level);
+        const int width = 16 + 8 * deepest;
+        view->setIconSize(QSize(width, 16));
+        for (const auto& item : list.items())
+            view->addItem(new QListWidgetItem(folderIcon(item.open, item.level, width),
+                                              QString::fromLatin1(item.caption.c_str())));
         if (list.itemIndex() >= 0 && list.itemIndex() < view->count())
             view->setCurrentRow(list.itemIndex());
     };

@@ -36,8 +36,14 @@ int runModal(QDialog& dialog, platform::Form& model, bool centreOnScreen = false
     // window manager, as the main window has them.
     caption::ui::TCaptionControl frame(&dialog);
     dialog.setFixedSize(frame.windowSize(client));
-    if (QScreen* screen = centreOnScreen ? QGuiApplication::primaryScreen() : nullptr)
-        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+    // Without the desktop's frame nobody places the dialog: it goes over the
+    // middle of its owner, as Windows centres a dialog, or of the screen.
+    QWidget* owner = dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr;
+    QRect over = owner && !centreOnScreen ? owner->frameGeometry() : QRect();
+    if (over.isEmpty())
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            over = screen->availableGeometry();
+    dialog.move(over.center() - dialog.rect().center());
     model.setModalResult(0);
     QPointer<QDialog> view(&dialog);
     addUpdateHook(model, [view, &model] {

@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QFontInfo>
 #include <QIcon>
 #include <QImage>
 #include <QLayout>
@@ -401,9 +400,10 @@ void TCaptionControl::paintCaption(QPainter& window, QRect bar) {
         p.setClipRect(qRect(work));
         const QString title = QString::fromLatin1(text.c_str());
         p.drawText(qRect(work), flags, title);
-        // The bitmap face has no bold cut and nothing synthesises one for it;
-        // Windows' bold of such a face is the text again one pixel right.
-        if (p.font().bold() && !QFontInfo(p.font()).bold())
+        // The bitmap face has no bold cut and nothing synthesises one for it
+        // without antialiasing; Windows' bold of such a face is the text
+        // again one pixel right.
+        if (p.font().bold())
             p.drawText(qRect(work).translated(1, 0), flags, title);
     }
     p.restore();

@@ -27,6 +27,6 @@ keys Tab
 type_text 'Автор'
 keys Return
 wait_for 5 no_window '^Theme Pack creation\.\.\.$' || fail "the dialog stayed open"
-index=$(grep -rl --include='*.vkr' -i 'Name=' "$M/C" | xargs grep -l $'\xc0\xe2\xf2\xee\xf0' || true)
-[ -n "$index" ] || fail "no pack with the author in code page 1251: $(grep -rh --include='*.vkr' -a 'Author' "$M/C")"
+index=$(grep -rla --include='*.vkr' $'\xc0\xe2\xf2\xee\xf0' "$M/drive_c" | head -1 || true)
+[ -n "$index" ] || fail "no pack with the author in code page 1251: $(grep -rh --include='*.vkr' -a 'Author' "$M/drive_c")"
 grep -qa $'Name=\xd2\xe5\xec\xe0' "$index" || fail "name not in code page 1251: $(grep -a Name "$index")"

@@ -23,8 +23,8 @@ finish() {
     wait 2>/dev/null || true
     if [ "$status" -ne 0 ]; then
         echo "---- $STORY failed; journal and WinInit.ini of the machine:"
-        cat "$M/C/Windows/journal.txt" 2>/dev/null || true
-        cat "$M/C/Windows/WinInit.ini" 2>/dev/null || true
+        cat "$M/journal.txt" 2>/dev/null || true
+        find "$M/drive_c" -maxdepth 2 -iname wininit.ini -exec cat {} + 2>/dev/null || true
     fi
     rm -rf "$WORK"
     exit "$status"
@@ -47,17 +47,31 @@ start_desktop() {
         sleep 0.05
     done
     export DISPLAY=":$(head -1 "$displayfile")"
+    wait_for 10 xdpyinfo > /dev/null 2>&1 || fail "no display"
     openbox --sm-disable > "$WORK/wm.log" 2>&1 &
     PIDS+=($!)
     # The window manager is up once it owns the root window's properties.
-    for _ in $(seq 100); do
+    for _ in $(seq 200); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
         sleep 0.05
     done
     fail "no window manager"
 }
 
-machine() { "$VELKAN_BIN/tools/velkan-machine" "$@"; }
+# Places in the main window, from its outer corner: the Windows 95 dialog
+# frame and caption (3 and 22 pixels), then the layout of the pages.
+CX=3 CY=22
+PX=$((CX + 4 + 2)) PY=$((CY + 4 + 22))
+TAB_Y=$((CY + 15)) TAB_MAIN_X=$((CX + 32)) TAB_THEMES_X=$((CX + 99)) TAB_OTHER_X=$((CX + 167))
+OK_X=$((CX + 275)) OK_Y=$((CY + 433))
+CANCEL_X=$((CX + 357)) CANCEL_Y=$OK_Y
+RESTORE_X=$((CX + 439)) RESTORE_Y=$OK_Y
+PROGSB_X=$((PX + 4 + 62 + 16)) PROGSB_Y=$((PY + 2 + 18 + 16))
+STARTEDIT_X=$((PX + 270 + 8 + 50)) STARTEDIT_Y=$((PY + 2 + 20 + 10))
+MORE_X=$((PX + 270 + 50 + 16)) MORE_Y=$((PY + 4 + 145 + 6))
+FOLDERS_X=$((PX + 4 + 8 + 60)) FOLDERS_Y=$((PY + 4 + 44 + 8)) FOLDER_ROW=16
+
+machine() { VELKAN_MACHINE="$M" "$VELKAN_BIN/tools/velkan-machine" "$@"; }
 
 new_machine() {
     machine create "$@" "$M" > /dev/null
@@ -65,14 +79,29 @@ new_machine() {
 }
 
 reg_value() { # key value -> the data, or nothing
-    machine reg query "$1" /v "$2" /machine "$M" 2>/dev/null | awk -v v="$2" '$1 == v { $1 = ""; $2 = ""; sub(/^  /, ""); print }'
+    machine reg query "$1" /v "$2" 2>/dev/null | sed -n 's/^    .*    REG_[A-Z_]*    //p'
 }
 
 start_velkrun() {
-    (cd "$WORK" && VELKAN_MACHINE="$M" exec "$VELKAN_BIN/app/velkrun" "$@" > "$WORK/velkrun.log" 2>&1) &
+    # The folder it starts in is where the Theme Packs page starts browsing.
+    (cd "${START_DIR:-$WORK}" && VELKAN_MACHINE="$M" exec "$VELKAN_BIN/app/velkrun" "$@" > "$WORK/velkrun.log" 2>&1) &
     VELKRUN=$!
     PIDS+=($VELKRUN)
+    # The first start tells where the originals are kept, in a box of its own.
+    for _ in $(seq 100); do
+        if xdotool search --onlyvisible --name "^Velkan ' 97 ver. 2.51\$" > /dev/null 2>&1; then
+            break
+        fi
+        if NOTICE=$(xdotool search --onlyvisible --name "^Velkan'97\$" 2>/dev/null | head -1) && [ -n "$NOTICE" ]; then
+            shot backup-notice
+            xdotool windowactivate --sync "$NOTICE" 2>/dev/null || true
+            keys Return
+        fi
+        sleep 0.1
+    done
     MAIN=$(wait_window "^Velkan ' 97 ver. 2.51\$")
+    xdotool windowactivate --sync "$MAIN" 2>/dev/null || true
+    sleep 0.3
 }
 
 # The id of the visible window whose title matches the pattern.
@@ -125,9 +154,7 @@ shot() {
 
 # A picture of one window, frame included.
 window_shot() {
-    local win=$1 name=$2 frame
-    frame=$(xdotool getwindowgeometry --shell "$win" > /dev/null && xwininfo -id "$win" -children 2>/dev/null | awk '/Parent window id/ {print $4}')
-    import -window "$win" "$VELKAN_SHOTS/$STORY-$name.png" 2>/dev/null
+    import -window "$1" "$VELKAN_SHOTS/$STORY-$2.png" 2>/dev/null
 }
 
 wait_for() { # seconds, command...: until the command succeeds

@@ -4,9 +4,9 @@
 source "$(dirname "$0")/desktop.sh"
 start_desktop
 new_machine
-machine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v 'Shell Icon Size' /d 100 /f /machine "$M" > /dev/null
+machine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v 'Shell Icon Size' /d 100 /f > /dev/null
 start_velkrun
-keys ctrl+Tab ctrl+Tab
+click_in "$MAIN" "$TAB_OTHER_X" "$TAB_Y"
 shot other-page
 keys alt+i ctrl+a ctrl+c
 shown=$(xclip -o -selection clipboard 2>/dev/null || true)

@@ -5,16 +5,19 @@
 source "$(dirname "$0")/desktop.sh"
 start_desktop
 new_machine --build 0 --user-layout 1
-icon=$(find "$M/C" -iname 'icon32.ico' | head -1)
+icon=$(find "$M/drive_c" -iname 'icon32.ico' | head -1)
 [ -n "$icon" ] || fail "no stock icon32.ico on the machine"
 start_velkrun
+click_in "$MAIN" "$STARTEDIT_X" "$STARTEDIT_Y"
 keys ctrl+a
 type_text "Go"
 keys alt+i
 DIALOG=$(wait_window '^Choose an icon file with 16 colors$')
 shot open-icon
 keys ctrl+a
-type_text "$icon"
+# The dialog shows the machine's drives: the file is named as Windows names it.
+rel=${icon#"$M/drive_c/"}
+type_text "C:\\${rel//\//\\}"
 keys Return
 wait_for 5 no_window '^Choose an icon file with 16 colors$' || fail "the open dialog stayed"
 sleep 0.5

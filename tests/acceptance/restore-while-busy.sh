@@ -5,6 +5,7 @@ source "$(dirname "$0")/desktop.sh"
 start_desktop
 new_machine
 start_velkrun
+click_in "$MAIN" "$STARTEDIT_X" "$STARTEDIT_Y"
 keys ctrl+a
 type_text "Go"
 click_in "$MAIN" "$OK_X" "$OK_Y"
@@ -29,7 +30,7 @@ REBOOT=$(wait_window '^Restarting\.\.\.$')
 [ "$(xdotool search --onlyvisible --name '^Restarting\.\.\.$' | wc -l)" -eq 1 ] || fail "two restart prompts"
 keys alt+d
 wait_for 10 bash -c "! kill -0 $VELKRUN 2>/dev/null" || fail "velkrun still runs"
-wininit=$(ls "$M"/C/*/[Ww][Ii][Nn][Ii][Nn][Ii][Tt].[Ii][Nn][Ii])
-grep -qi 'Explorer.exe=Explorer.sav' "$wininit" || fail "the restore's swap is gone: $(cat "$wininit")"
+wininit=$(find "$M/drive_c" -maxdepth 2 -iname wininit.ini | head -1)
+grep -qi 'Explorer.exe=.*Explorer.sav' "$wininit" || fail "the restore's swap is gone: $(cat "$wininit")"
 ! grep -qi 'Explorer.new' "$wininit" || fail "an apply ran during the rebuild: $(cat "$wininit")"
 ! grep -qi 'error' "$WORK/velkrun.log" || fail "error printed: $(cat "$WORK/velkrun.log")"
