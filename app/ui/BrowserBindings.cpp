@@ -6,6 +6,7 @@
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <QStyledItemDelegate>
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -48,13 +49,11 @@ private:
 };
 
 // The folder of the Windows 95 file dialogs' tree, yellow with a dark
-// outline, opened for the current folder and its ancestors; `level` steps of
-// 8 pixels of indentation come before it, as the tree indents.
-QIcon folderIcon(bool open, int level, int width) {
-    QPixmap pixmap(width, 16);
+// outline, opened for the current folder and its ancestors.
+QPixmap folderPixmap(bool open) {
+    QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
-    p.translate(level * 8, 0);
     const QColor outline(128, 128, 0), face(255, 255, 0), black(0, 0, 0), white(255, 255, 255);
     p.setPen(outline);
     p.setBrush(face);
@@ -74,8 +73,55 @@ QIcon folderIcon(bool open, int level, int width) {
         p.drawLine(13, 4, 13, 13);
     }
     p.end();
-    return QIcon(pixmap);
+    return pixmap;
 }
+
+constexpr int kLevelRole = Qt::UserRole + 1;
+constexpr int kOpenRole = Qt::UserRole + 2;
+
+// Draws a row as the Windows 95 folder list does: 8 pixels of indentation a
+// level, the folder, then the name right after it, highlighted by itself.
+class FolderRows : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const int level = index.data(kLevelRole).toInt();
+        const QRect row = option.rect;
+        const int left = row.left() + 2 + level * 8;
+        p->drawPixmap(left, row.top() + (row.height() - 16) / 2, folderPixmap(index.data(kOpenRole).toBool()));
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QFontMetrics metrics(option.font);
+        const QRect textBox(left + 19, row.top(), metrics.horizontalAdvance(text) + 4, row.height());
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        if (selected)
+            p->fillRect(textBox, option.palette.color(QPalette::Highlight));
+        p->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        p->setFont(option.font);
+        p->drawText(textBox.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, text);
+        if (option.state.testFlag(QStyle::State_HasFocus))
+            QStyledItemDelegate::paint(p, focusOnly(option, textBox), index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QFontMetrics metrics(option.font);
+        return {2 + index.data(kLevelRole).toInt() * 8 + 23 +
+                    metrics.horizontalAdvance(index.data(Qt::DisplayRole).toString()),
+                std::max(16, metrics.height()) + 2};
+    }
+
+private:
+    // The dotted focus frame around the name alone.
+    static QStyleOptionViewItem focusOnly(const QStyleOptionViewItem& option, QRect box) {
+        QStyleOptionViewItem o = option;
+        o.rect = box;
+        o.features = QStyleOptionViewItem::None;
+        o.text.clear();
+        o.state &= ~QStyle::State_Selected;
+        o.backgroundBrush = Qt::NoBrush;
+        return o;
+    }
+};
 
 } // namespace
 
@@ -87,20 +133,19 @@ void bindFolderList(QListWidget* widget, FolderList& list) {
             return;
         QSignalBlocker block(view);
         view->clear();
-        int deepest = 0;
-        for (const auto& item : list.items())
-            deepest = std::max(deepest, item.level);
-        const int width = 16 + 8 * deepest;
-        view->setIconSize(QSize(width, 16));
-        for (const auto& item : list.items())
-            view->addItem(new QListWidgetItem(folderIcon(item.open, item.level, width),
-                                              QString::fromLatin1(item.caption.c_str())));
+        for (const auto& item : list.items()) {
+            auto* row = new QListWidgetItem(QString::fromLatin1(item.caption.c_str()));
+            row->setData(kLevelRole, item.level);
+            row->setData(kOpenRole, item.open);
+            view->addItem(row);
+        }
         if (list.itemIndex() >= 0 && list.itemIndex() < view->count())
             view->setCurrentRow(list.itemIndex());
     };
     show();
     addUpdateHook(list, show);
     widget->installEventFilter(new FolderKeys(widget, list));
+    widget->setItemDelegate(new FolderRows(widget));
     // One click opens a folder, as the folder list of the file dialogs does.
     QObject::connect(widget, &QListWidget::itemClicked, widget,
                      [view, &list](QListWidgetItem* item) {

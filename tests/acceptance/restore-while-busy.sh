@@ -26,9 +26,14 @@ shot processing
 click_in "$MAIN" "$OK_X" "$OK_Y"
 click_in "$MAIN" "$CANCEL_X" "$CANCEL_Y"
 keys Escape
-REBOOT=$(wait_window '^Restarting\.\.\.$')
-[ "$(xdotool search --onlyvisible --name '^Restarting\.\.\.$' | wc -l)" -eq 1 ] || fail "two restart prompts"
-keys alt+d
+# After the wait the restart prompt comes, once (the Escape may reach it when
+# a slow machine ends the wait early, which closes it as "Don`t reboot").
+wait_for 15 bash -c "xdotool search --onlyvisible --name '^Restarting\.\.\.\$' >/dev/null 2>&1 || ! kill -0 $VELKRUN 2>/dev/null" ||
+    fail "neither a restart prompt nor the end"
+[ "$(xdotool search --onlyvisible --name '^Restarting\.\.\.$' 2>/dev/null | wc -l)" -le 1 ] || fail "two restart prompts"
+if kill -0 "$VELKRUN" 2>/dev/null; then
+    keys alt+d
+fi
 wait_for 10 bash -c "! kill -0 $VELKRUN 2>/dev/null" || fail "velkrun still runs"
 wininit=$(find "$M/drive_c" -maxdepth 2 -iname wininit.ini | head -1)
 grep -qi 'Explorer.exe=.*Explorer.sav' "$wininit" || fail "the restore's swap is gone: $(cat "$wininit")"
