@@ -57,20 +57,6 @@ double Extended::toDouble() const {
     return negative_ ? -magnitude : magnitude;
 }
 
-bool operator<(const Extended& a, const Extended& b) {
-    if (a.isZero() && b.isZero())
-        return false;
-    if (a.negative_ != b.negative_)
-        return a.negative_;
-    if (a.isZero() || b.isZero()) // the other is then positive here if nonzero
-        return a.isZero() ? !b.negative_ : a.negative_;
-    const bool magnitudeLess = a.exponent_ != b.exponent_ ? a.exponent_ < b.exponent_
-                                                          : a.significand_ < b.significand_;
-    const bool magnitudeGreater = a.exponent_ != b.exponent_ ? a.exponent_ > b.exponent_
-                                                             : a.significand_ > b.significand_;
-    return a.negative_ ? magnitudeGreater : magnitudeLess;
-}
-
 void Real48::overflow() {
     throw std::overflow_error("6-byte real: overflow");
 }

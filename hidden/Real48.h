@@ -115,6 +115,10 @@ public:
 
     bool isZero() const { return bytes_[0] == 0; }
 
+    // The value Real48(value) holds, kept as an extended value: for loops that
+    // store and read again at every step, without packing the bytes.
+    static Extended stored(const Extended& value);
+
     // The smallest and largest magnitudes the format holds.
     static Real48 smallest();
     static Real48 largest();
@@ -249,6 +253,41 @@ inline Real48::Real48(const Extended& value) {
     bytes_[3] = std::uint8_t(kept >> 16);
     bytes_[4] = std::uint8_t(kept >> 24);
     bytes_[5] = std::uint8_t(((kept >> 32) & 0x7F) | (value.negative() ? 0x80 : 0));
+}
+
+inline bool operator<(const Extended& a, const Extended& b) {
+    if (a.isZero() && b.isZero())
+        return false;
+    if (a.negative() != b.negative())
+        return a.negative();
+    if (a.isZero() || b.isZero()) // the other is then positive here if nonzero
+        return a.isZero() ? !b.negative() : a.negative();
+    const bool magnitudeLess = a.exponent() != b.exponent() ? a.exponent() < b.exponent()
+                                                          : a.significand() < b.significand();
+    const bool magnitudeGreater = a.exponent() != b.exponent() ? a.exponent() > b.exponent()
+                                                             : a.significand() > b.significand();
+    return a.negative() ? magnitudeGreater : magnitudeLess;
+}
+
+inline Extended Real48::stored(const Extended& value) {
+    if (value.isZero())
+        return {};
+    constexpr int kDropped = 64 - 40;
+    std::uint64_t kept = value.significand() >> kDropped;
+    const std::uint64_t rest = value.significand() & ((std::uint64_t(1) << kDropped) - 1);
+    const std::uint64_t half = std::uint64_t(1) << (kDropped - 1);
+    int exponent = value.exponent();
+    if (rest > half || (rest == half && (kept & 1) != 0))
+        ++kept;
+    if (kept >> 40) {
+        kept >>= 1;
+        ++exponent;
+    }
+    if (exponent + 129 <= 0)
+        return {};
+    if (exponent + 129 > 255)
+        overflow();
+    return Extended::fromParts(value.negative(), exponent, kept << kDropped);
 }
 
 inline Extended Real48::extended() const {
