@@ -39,11 +39,11 @@ TEST(FileDialog, PicksAnIconOfTheMachineWithAPreviewAndTheLoaderTakesIt) {
         ASSERT_TRUE(types && places && list && name);
         for (int i = 0; i < types->count(); ++i)
             filters << types->itemText(i);
-        for (int i = 0; i < places->count(); ++i)
-            lookIn << places->itemText(i);
         // Into the pack's folder as a user goes: a folder name and Enter.
         name->setText("Program Files\\Velkan\\Sun Theme Pack");
         QTest::keyClick(name, Qt::Key_Return);
+        for (int i = 0; i < places->count(); ++i)
+            lookIn << places->itemText(i);
         const auto found = list->findItems("Icon32.ico", Qt::MatchFixedString);
         ASSERT_EQ(found.size(), 1);
         list->setCurrentItem(found.front());
