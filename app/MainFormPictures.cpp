@@ -1,5 +1,7 @@
 // The main window's edits, check boxes and pictures: change markers, the
 // Start-button icon and logo loaders, the logo height.
+#include <vector>
+
 #include "app/MainForm.h"
 #include "platform/WinPath.h"
 #include "startmenu/LogoLoader.h"
@@ -101,8 +103,37 @@ void TMainForm::loadStartButtonIconWithRetry(const std::string& file) {
         return;
     // A "US" row whose User.exe is laid out as its "PE" twin.
     const int switched = shellpatch::variantSwitch(VersionRG.itemIndex());
-    if (switched != VersionRG.itemIndex())
+    if (switched != VersionRG.itemIndex()) {
+        // The switch reads the shell file again, which would throw away what
+        // the user typed and ticked before the load: those edits come back.
+        std::vector<std::pair<platform::Edit*, std::string>> texts;
+        for (platform::Edit* edit : {&StartEdit, &TooltipEdit})
+            texts.emplace_back(edit, edit->text());
+        for (int i = 0; i < shellpatch::kEntryCount; ++i)
+            texts.emplace_back(&captionEdit(static_cast<shellpatch::Entry>(i)),
+                               captionEdit(static_cast<shellpatch::Entry>(i)).text());
+        const auto boxes = visibilityBoxes();
+        platform::CheckBox* boxList[] = {&boxes.settings, &boxes.find,    &boxes.run,
+                                         &boxes.logOff,   &boxes.suspend, &boxes.shutDown};
+        std::vector<std::pair<platform::CheckBox*, platform::CheckState>> states;
+        for (platform::CheckBox* box : boxList)
+            states.emplace_back(box, box->state());
+        const bool startText = StartTextChanged, tooltip = TooltipChanged,
+                   captions = CaptionsChanged, policies = PoliciesChanged;
         VersionRG.setItemIndex(switched);
+        Loading = true;
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            if (i < 2 ? startText || tooltip : captions)
+                texts[i].first->setText(texts[i].second);
+        if (policies)
+            for (auto& [box, state] : states)
+                box->setState(state);
+        Loading = false;
+        StartTextChanged = startText;
+        TooltipChanged = tooltip;
+        CaptionsChanged = captions;
+        PoliciesChanged = policies;
+    }
     (void)loadStartButtonIcon(file);
 }
 

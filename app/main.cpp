@@ -104,7 +104,6 @@ int main(int argc, char** argv) {
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName(velkan::app::Application::kTitle);
-    QApplication::setApplicationDisplayName(velkan::app::Application::kTitle);
     velkan::platform::ui::applyWin95Look(app);
 
     velkan::platform::ui::QtQuestions questions(machine);

@@ -43,10 +43,11 @@ BENCHMARK(BM_SunPointInside);
 
 // One rounding of an extended value to 6 bytes and back.
 void BM_Real48RoundTrip(benchmark::State& state) {
-    long double v = 0.123456789L;
+    Extended v = Extended::ratio(123456789, 1000000000);
+    const Extended factor = Extended::ratio(10000001, 10000000);
     for (auto _ : state) {
         const Real48 r = v;
-        v = r.value() * 1.0000001L;
+        v = r * factor;
         benchmark::DoNotOptimize(v);
     }
 }

@@ -1,6 +1,5 @@
 #include "hidden/Fern.h"
 
-#include <cmath>
 
 namespace velkan::hidden {
 
@@ -9,18 +8,23 @@ namespace {
 constexpr std::size_t kBatchPoints = 250;
 
 // Nearest integer, halves to even: the FPU's rounding.
-int nearest(long double v) {
-    return int(std::lrintl(v));
+int nearest(const Extended& v) {
+    return int(v.nearestInteger());
+}
+
+// The decimal constants as the compiler rounded them to extended precision.
+Real48 hundredths(int n) {
+    return Extended::ratio(n, 100);
 }
 
 } // namespace
 
 const std::array<AffineMap, 4>& fernMaps() {
     static const std::array<AffineMap, 4> maps{{
-        {0.0L, 0.0L, 0.0L, 0.16L, 0.0L, 0.0L},
-        {0.85L, 0.04L, -0.04L, 0.85L, 0.0L, 1.6L},
-        {0.2L, -0.26L, 0.23L, 0.22L, 0.0L, 1.6L},
-        {-0.15L, 0.28L, 0.26L, 0.24L, 0.0L, 0.44L},
+        {0, 0, 0, hundredths(16), 0, 0},
+        {hundredths(85), hundredths(4), hundredths(-4), hundredths(85), 0, hundredths(160)},
+        {hundredths(20), hundredths(-26), hundredths(23), hundredths(22), 0, hundredths(160)},
+        {hundredths(-15), hundredths(28), hundredths(26), hundredths(24), 0, hundredths(44)},
     }};
     return maps;
 }

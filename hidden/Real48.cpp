@@ -1,123 +1,70 @@
 #include "hidden/Real48.h"
 
-#include <cstring>
-#include <limits>
+#include <cmath>
+#include <cstdlib>
 #include <stdexcept>
 
 namespace velkan::hidden {
 
-// The conversions read and write the x87 80-bit format directly: a 64-bit
-// significand with its leading 1 stored, a 15-bit exponent biased by 16383 and
-// the sign above it.
-static_assert(std::numeric_limits<long double>::digits == 64,
-              "the drawings compute in x87 extended precision");
-
-namespace {
-
-constexpr int kExtendedBias = 16383;
-constexpr int kRealBias = 129;
-constexpr int kFractionBits = 39;
-// Significand bits of the extended value that do not fit into the 6 bytes.
-constexpr int kDroppedBits = 63 - kFractionBits;
-constexpr std::uint64_t kFractionMask = (std::uint64_t(1) << kFractionBits) - 1;
-
-struct Extended {
-    std::uint64_t significand = 0;
-    std::uint16_t signAndExponent = 0;
-};
-
-Extended split(long double value) {
-    unsigned char raw[sizeof(long double)] = {};
-    std::memcpy(raw, &value, sizeof value);
-    Extended e;
-    std::memcpy(&e.significand, raw, 8);
-    std::memcpy(&e.signAndExponent, raw + 8, 2);
-    return e;
-}
-
-// 2^(e - 129 - 39) for each exponent byte e: scales the 40-bit significand
-// taken as an integer. Building the value by arithmetic rather than from its
-// bits keeps the reads of a value fast; they are most of the drawings' work.
-constexpr std::array<long double, 256> kScale = [] {
-    std::array<long double, 256> scale{};
-    long double p = 1.0L;
-    for (int i = 0; i < kRealBias + kFractionBits; ++i)
-        p /= 2;
-    for (auto& s : scale) {
-        s = p;
-        p *= 2;
-    }
-    return scale;
-}();
-
-std::uint64_t packed(const Real48::Bytes& b) {
-    std::uint64_t v = 0;
-    for (int i = 5; i >= 0; --i)
-        v = (v << 8) | b[i];
-    return v;
-}
-
-Real48::Bytes unpacked(std::uint64_t v) {
-    Real48::Bytes b;
-    for (auto& byte : b) {
-        byte = std::uint8_t(v & 0xFF);
-        v >>= 8;
-    }
-    return b;
-}
-
-} // namespace
-
-Real48::Real48(long double value) {
-    const Extended e = split(value);
-    const bool negative = (e.signAndExponent & 0x8000) != 0;
-    const int biased = e.signAndExponent & 0x7FFF;
-    if (biased == 0x7FFF) {
-        if ((e.significand << 1) != 0)
-            throw std::domain_error("6-byte real: not a number");
+Extended::Extended(double value) {
+    if (std::isnan(value))
+        throw std::domain_error("6-byte real: not a number");
+    if (std::isinf(value))
         throw std::overflow_error("6-byte real: overflow");
-    }
-    // Zero and the extended denormals lie far below the smallest magnitude.
-    if (biased == 0 || (e.significand >> 63) == 0)
+    if (value == 0)
         return;
+    int exponent = 0;
+    // frexp gives [0.5, 1) * 2^exponent; 2^64 times the fraction is an exact integer.
+    const double fraction = std::frexp(std::fabs(value), &exponent);
+    const auto significand = std::uint64_t(std::ldexp(fraction, 64));
+    *this = fromParts(value < 0, exponent - 1, significand);
+}
 
-    int exponent = biased - kExtendedBias + kRealBias;
-    std::uint64_t kept = e.significand >> kDroppedBits; // 40 bits, leading 1 included
-    const std::uint64_t rest = e.significand & ((std::uint64_t(1) << kDroppedBits) - 1);
-    const std::uint64_t half = std::uint64_t(1) << (kDroppedBits - 1);
-    if (rest > half || (rest == half && (kept & 1) != 0))
-        ++kept;
-    if (kept >> (kFractionBits + 1)) { // the rounding carried into a new leading bit
-        kept >>= 1;
-        ++exponent;
-    }
-    if (exponent <= 0)
-        return;
-    if (exponent > 255)
-        throw std::overflow_error("6-byte real: overflow");
+Extended Extended::ratio(std::int64_t num, std::int64_t den) {
+    if (den == 0)
+        throw std::domain_error("6-byte real: division by zero");
+    if (num == 0)
+        return {};
+    const bool negative = (num < 0) != (den < 0);
+    const unsigned __int128 n = num < 0 ? 0 - std::uint64_t(num) : std::uint64_t(num);
+    const unsigned __int128 d = den < 0 ? 0 - std::uint64_t(den) : std::uint64_t(den);
+    // The numerator at the top of 128 bits leaves a quotient of more than 64 bits.
+    const int shift = 127 - (63 - std::countl_zero(std::uint64_t(n)));
+    const unsigned __int128 wide = n << shift;
+    return rounded(negative, -shift, wide / d, wide % d != 0);
+}
 
-    std::uint64_t bits = std::uint64_t(exponent) | ((kept & kFractionMask) << 8);
-    if (negative)
-        bits |= std::uint64_t(1) << 47;
-    bytes_ = unpacked(bits);
+std::int64_t Extended::nearestInteger() const {
+    if (isZero() || exponent_ < -1) // below a half
+        return 0;
+    if (exponent_ > 61)
+        throw std::overflow_error("6-byte real: no such integer");
+    const int drop = 63 - exponent_; // 2 to 64
+    const unsigned __int128 wide = significand_;
+    auto magnitude = std::uint64_t(wide >> drop);
+    const unsigned __int128 rest = wide & (((unsigned __int128)(1) << drop) - 1);
+    const unsigned __int128 half = (unsigned __int128)(1) << (drop - 1);
+    if (rest > half || (rest == half && (magnitude & 1)))
+        ++magnitude;
+    return negative_ ? -std::int64_t(magnitude) : std::int64_t(magnitude);
+}
+
+double Extended::toDouble() const {
+    if (isZero())
+        return 0.0;
+    // The conversion of the integer rounds to the nearest double, ties to even.
+    const double magnitude = std::ldexp(double(significand_), exponent_ - 63);
+    return negative_ ? -magnitude : magnitude;
+}
+
+void Real48::overflow() {
+    throw std::overflow_error("6-byte real: overflow");
 }
 
 Real48 Real48::fromBytes(const Bytes& bytes) {
     Real48 r;
     r.bytes_ = bytes;
     return r;
-}
-
-long double Real48::value() const {
-    const std::uint64_t bits = packed(bytes_);
-    const int exponent = int(bits & 0xFF);
-    if (exponent == 0)
-        return 0.0L;
-    const std::uint64_t significand =
-        (std::uint64_t(1) << kFractionBits) | ((bits >> 8) & kFractionMask);
-    const long double magnitude =
-        static_cast<long double>(significand) * kScale[std::size_t(exponent)];
-    return (bits >> 47) ? -magnitude : magnitude;
 }
 
 Real48 Real48::smallest() {

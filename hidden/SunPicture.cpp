@@ -5,17 +5,27 @@
 namespace velkan::hidden {
 
 int sunEscapeCount(int p, int q) {
-    const Real48 cRe = q * 0.0125L;
-    const Real48 cIm = p * 0.01L;
-    Real48 a, b;
+    static const Extended eightieth = Extended::ratio(1, 80), hundredth = Extended::ratio(1, 100);
+    static const Extended escape = Extended::fromInteger(kSunEscape);
+    // Every value is stored as a 6-byte real, as the drawing stored it; kept
+    // as the extended value it reads back as, so no bytes are packed.
+    const Extended cRe = Real48::stored(q * eightieth);
+    const Extended cIm = Real48::stored(p * hundredth);
+    const Extended two = 2;
+    Extended a, b;
+    // The squares of a step's a and b are the ones the next step starts
+    // from: the same extended products, computed once.
+    Extended aa, bb;
     int n = 0;
     for (;;) {
-        const Real48 re = a * a - b * b + cRe;
-        const Real48 im = 2 * a * b + cIm;
+        const Extended re = Real48::stored(aa - bb + cRe);
+        const Extended im = Real48::stored(two * a * b + cIm);
         a = re;
         b = im;
-        const Real48 magnitude = a * a + b * b;
-        if (magnitude > kSunEscape)
+        aa = a * a;
+        bb = b * b;
+        const Extended magnitude = Real48::stored(aa + bb);
+        if (magnitude > escape)
             return n;
         if (++n == kSunSteps)
             return n;

@@ -2,6 +2,7 @@
 
 #include "hidden/Pixel.h"
 
+#include <cstdint>
 #include <optional>
 #include <stop_token>
 
@@ -13,7 +14,7 @@ namespace velkan::hidden {
 inline constexpr int kSunFirstColumn = -160, kSunLastColumn = 159;
 inline constexpr int kSunFirstRow = -160, kSunLastRow = 39;
 inline constexpr int kSunSteps = 100;
-inline constexpr long double kSunEscape = 1e16L;
+inline constexpr std::int64_t kSunEscape = 10000000000000000;
 
 // How many steps the point of column index p and row index q takes before
 // |z|^2 exceeds 1e16, counting up to 100 (a point that never escapes).

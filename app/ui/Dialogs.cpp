@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
+#include <QScreen>
 
 #include "app/CreateThemeForm.h"
 #include "app/RebootForm.h"
@@ -10,6 +11,7 @@
 #include "app/WarnForm.h"
 #include "app/ui/IconBrowserDialog.h"
 #include "app/ui/Pages.h"
+#include "caption/ui/CaptionControl.h"
 #include "platform/ui/ControlBinding.h"
 #include "ui_CreateThemeDialog.h"
 #include "ui_ProgressWindow.h"
@@ -25,10 +27,23 @@ namespace {
 
 // Shows a dialog view of a form model until a handler gives the model a
 // modal result; the close box ends it with Cancel and no handler.
-int runModal(QDialog& dialog, platform::Form& model) {
+int runModal(QDialog& dialog, platform::Form& model, bool centreOnScreen = false) {
     dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint);
-    dialog.setFixedSize(dialog.size());
+    const QSize client = dialog.size();
+    dialog.setFixedSize(client);
+    // The Windows 95 frame and caption on any desktop, with or without a
+    // window manager, as the main window has them.
+    caption::ui::TCaptionControl frame(&dialog);
+    dialog.setFixedSize(frame.windowSize(client));
+    // Without the desktop's frame nobody places the dialog: it goes over the
+    // middle of its owner, as Windows centres a dialog, or of the screen.
+    QWidget* owner = dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr;
+    QRect over = owner && !centreOnScreen ? owner->frameGeometry() : QRect();
+    if (over.isEmpty())
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            over = screen->availableGeometry();
+    dialog.move(over.center() - dialog.rect().center());
     model.setModalResult(0);
     QPointer<QDialog> view(&dialog);
     addUpdateHook(model, [view, &model] {
@@ -79,7 +94,8 @@ int showWarn(platform::ModalWindow& window, QWidget* parent) {
     bindCheckBox(ui.DontFutCB, model.DontFutCB);
     bindButton(ui.CloseBn, model.CloseBn);
     // Closed by its close box it counts as OK: the rebuild goes on anyway.
-    return runModal(dialog, model);
+    // It stands on its own, in the middle of the screen.
+    return runModal(dialog, model, true);
 }
 
 int showCreateTheme(platform::ModalWindow& window, QWidget* parent) {
@@ -104,6 +120,11 @@ int showCreateTheme(platform::ModalWindow& window, QWidget* parent) {
     }
     bindButton(ui.OkBn, model.OkBn);
     bindButton(ui.CancBn, model.CancBn);
+    // Enter is the edits' own key: a default button would save a second time.
+    for (QPushButton* button : {ui.OkBn, ui.CancBn}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     ui.NameEd->setFocus();
     return runModal(dialog, model);
 }

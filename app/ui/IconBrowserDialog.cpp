@@ -1,5 +1,7 @@
 #include "app/ui/IconBrowserDialog.h"
 
+#include "caption/ui/CaptionControl.h"
+
 #include "app/BrwsIcnForm.h"
 #include "platform/ui/ControlBinding.h"
 #include "ui_IconBrowserDialog.h"
@@ -8,6 +10,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QLabel>
 #include <QPointer>
 #include <QScreen>
@@ -64,8 +67,18 @@ int showIconBrowser(platform::ModalWindow& window, QWidget* parent) {
     ui.setupUi(&dialog);
     dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint);
-    dialog.setFixedSize(dialog.size());
+    const QSize client = dialog.size();
+    dialog.setFixedSize(client);
     dialog.setWindowTitle(QString::fromLatin1(model.Form::caption().c_str()));
+    // Enter belongs to the file box and the list: no button may take it as
+    // the dialog's default (Browse or "Save as icon" would open a file dialog).
+    for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    // The Windows 95 frame and caption, as every window of the program has.
+    caption::ui::TCaptionControl frame(&dialog);
+    dialog.setFixedSize(frame.windowSize(client));
     if (QScreen* screen = QGuiApplication::primaryScreen())
         dialog.move(screen->availableGeometry().center() - dialog.rect().center());
 

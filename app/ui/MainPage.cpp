@@ -33,6 +33,15 @@ platform::ui::TextConversion shellTextConversion(TMainForm& form) {
 
 namespace {
 
+// A flat speed button over a picture: raised under the mouse it draws its
+// edges only, and the picture stays visible through its face.
+void keepPictureVisible(QToolButton* button) {
+    QPalette palette = button->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setBrush(group, QPalette::Button, Qt::transparent);
+    button->setPalette(palette);
+}
+
 // Mouse presses on an entry image or the button over it reach the model's
 // MouseDown handlers, which choose the pop-up target and open PopMn.
 class EntryMouse : public QObject {
@@ -86,6 +95,7 @@ MainPage::MainPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui:
         bindEdit(edits[i], f.captionEdit(entry), text, dbl(f.captionEdit(entry)));
         bindImage(images[i], f.entryImage(entry), renderPicture);
         bindButton(buttons[i], f.entryButton(entry));
+        keepPictureVisible(buttons[i]);
         images[i]->installEventFilter(new EntryMouse(f, nullptr, &f.entryImage(entry), images[i]));
         buttons[i]->installEventFilter(
             new EntryMouse(f, &f.entryButton(entry), nullptr, buttons[i]));
@@ -102,7 +112,11 @@ MainPage::MainPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui:
             return;
         for (QLabel* image : images)
             if (f.popupTarget && image->objectName() == QString::fromLatin1(f.popupTarget->name().c_str()))
-                alive->popup(image->mapToGlobal(QPoint(60, 60)));
+                // The window's outer corner plus the image's place in its
+                // own parent, as the form and the control count their Left
+                // and Top, then 60 pixels on each axis.
+                alive->popup(image->window()->frameGeometry().topLeft() + image->pos() +
+                             QPoint(60, 60));
     };
     bindCheckBox(ui_->ContrCB, f.ContrCB);
     bindCheckBox(ui_->FindCB, f.FindCB);

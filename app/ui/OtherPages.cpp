@@ -1,4 +1,5 @@
 #include <QEvent>
+#include <QImage>
 #include <QPointer>
 #include <QToolButton>
 
@@ -48,7 +49,20 @@ ThemePage::ThemePage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new U
     // The mark's frame is placed by the start-up; keep it above the images.
     bindGeometry(ui_->MetrcBv, f.MetrcBv);
     ui_->MetrcBv->raise();
-    bindImage(ui_->ImgLg, f.ImgLg, renderPicture);
+    // A transparent picture lets the page show through wherever it has the
+    // colour of its bottom-left pixel, as a transparent image does on Windows.
+    bindImage(ui_->ImgLg, f.ImgLg, [&f](const platform::Picture& picture) {
+        QPixmap pixmap = renderPicture(picture);
+        if (pixmap.isNull() || !f.ImgLg.transparent())
+            return pixmap;
+        QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+        const QRgb key = image.pixel(0, image.height() - 1);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) == key)
+                    image.setPixel(x, y, qRgba(0, 0, 0, 0));
+        return QPixmap::fromImage(image);
+    });
     bindGeometry(ui_->ImgLg, f.ImgLg);
     bindButton(ui_->TranspSB, f.TranspSB);
     bindButton(ui_->ThemeBn, f.ThemeBn);
@@ -89,6 +103,8 @@ ThemePage::ThemePage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new U
             more->setChecked(f.MoreBn.down());
     });
     ui_->MoreBn->setMouseTracking(true);
+    // Its moves must not reach PrevGB below it, whose handler closes the pop-up.
+    ui_->MoreBn->setAttribute(Qt::WA_NoMousePropagation);
     ui_->MoreBn->installEventFilter(new MouseOver(ui_->MoreBn, [&f] { f.MoreBnMouseMove(); }));
     for (QWidget* w : std::initializer_list<QWidget*>{
              ui_->DircetoryGB, ui_->AboutThemeGB, ui_->PrevGB, ui_->Info, ui_->Img10, ui_->Img12,

@@ -398,7 +398,13 @@ void TCaptionControl::paintCaption(QPainter& window, QRect bar) {
         if (model_.rtlReading())
             flags |= Qt::TextForceRightToLeft;
         p.setClipRect(qRect(work));
-        p.drawText(qRect(work), flags, QString::fromLatin1(text.c_str()));
+        const QString title = QString::fromLatin1(text.c_str());
+        p.drawText(qRect(work), flags, title);
+        // The bitmap face has no bold cut and nothing synthesises one for it
+        // without antialiasing; Windows' bold of such a face is the text
+        // again one pixel right.
+        if (p.font().bold())
+            p.drawText(qRect(work).translated(1, 0), flags, title);
     }
     p.restore();
     p.end();

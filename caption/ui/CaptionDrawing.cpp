@@ -1,5 +1,7 @@
 #include "caption/ui/CaptionDrawing.h"
 
+#include <cstring>
+
 #include "caption/ButtonGlyph.h"
 #include "platform/ui/Win95Look.h"
 
@@ -45,10 +47,6 @@ void ring(QPainter& p, Rect& r, const QColor& light, const QColor& dark) {
     hline(p, r.left, r.right, r.bottom - 1, dark);
     vline(p, r.right - 1, r.top, r.bottom - 1, dark);
     r = r.inflated(-1);
-}
-
-QString marlett() {
-    return platform::ui::windowsFontFamily("Marlett");
 }
 
 // Win32 GDI rectangles: the outline with the pen, the inside with the brush.
@@ -176,44 +174,47 @@ void drawWindowFrame(QPainter& p, QRect window, int frameWidth) {
 void drawCaptionButton(QPainter& p, Rect r, CaptionGlyph glyph, bool pushed, bool inactive) {
     drawPushFrame(p, r, pushed);
     Rect g = pushed ? r.offset(1, 1) : r;
-    const QString family = marlett();
     auto paintGlyph = [&](int dx, const QColor& colour) {
         const QRect box = qRect(g.offset(dx, dx));
-        if (!family.isEmpty()) {
-            static const char codes[] = {'r', 's', '1', '2', '0'};
-            QFont font(family);
-            font.setPixelSize(std::max(1, std::min(r.width(), r.height()) - 4));
-            font.setStyleStrategy(QFont::NoAntialias);
-            p.setFont(font);
-            p.setPen(colour);
-            p.drawText(box, Qt::AlignCenter, QString(QChar(codes[int(glyph)])));
-            return;
-        }
-        // Lines in the proportions of the Marlett glyphs.
-        const int w = std::min(box.width(), box.height()) / 2;
-        const QRect c(box.center().x() - w / 2, box.center().y() - w / 2, w, w);
-        p.setPen(QPen(colour, 0));
-        p.setBrush(Qt::NoBrush);
+        // The glyphs of the Windows 95 buttons, pixel for pixel: the Marlett
+        // face scaled to the button came out thinner and narrower. They sit
+        // in the middle of the face, half a pixel up and left when it does
+        // not divide evenly, as Windows places them.
+        static const char* const kClose[] = {"11....11", ".11..11.", "..1111..", "...11...",
+                                             "..1111..", ".11..11.", "11....11"};
+        static const char* const kMaximize[] = {"111111111", "111111111", "1.......1",
+                                                "1.......1", "1.......1", "1.......1",
+                                                "1.......1", "1.......1", "111111111"};
+        static const char* const kRestore[] = {"..111111", "..111111", "..1....1", "111111.1",
+                                               "111111.1", "1....111", "1....1..", "1....1..",
+                                               "111111.."};
+        static const char* const kMinimize[] = {"111111", "111111"};
+        auto bitmap = [&](const char* const* rows, int count, int bottomOffset) {
+            const int width = int(std::strlen(rows[0]));
+            const int left = box.left() + (box.width() - width) / 2;
+            const int top = bottomOffset >= 0 ? box.bottom() - bottomOffset - count + 1
+                                              : box.top() + (box.height() - count) / 2;
+            for (int y = 0; y < count; ++y)
+                for (int x = 0; x < width; ++x)
+                    if (rows[y][x] == '1')
+                        p.fillRect(left + x, top + y, 1, 1, colour);
+        };
         switch (glyph) {
         case CaptionGlyph::Close:
-            p.drawLine(c.topLeft(), c.bottomRight());
-            p.drawLine(c.topRight(), c.bottomLeft());
-            p.drawLine(c.topLeft() + QPoint(1, 0), c.bottomRight() + QPoint(1, 0));
-            p.drawLine(c.topRight() + QPoint(1, 0), c.bottomLeft() + QPoint(1, 0));
+            bitmap(kClose, 7, -1);
             break;
         case CaptionGlyph::Help:
+            p.setPen(colour);
             p.drawText(box, Qt::AlignCenter, "?");
             break;
         case CaptionGlyph::Maximize:
-            p.drawRect(c);
-            p.drawLine(c.topLeft() + QPoint(0, 1), c.topRight() + QPoint(0, 1));
+            bitmap(kMaximize, 9, -1);
             break;
         case CaptionGlyph::Restore:
-            p.drawRect(c.adjusted(2, 0, 0, -2));
-            p.drawRect(c.adjusted(0, 2, -2, 0));
+            bitmap(kRestore, 9, -1);
             break;
         case CaptionGlyph::Minimize:
-            p.fillRect(c.left(), c.bottom() - 1, c.width() - 1, 2, colour);
+            bitmap(kMinimize, 2, 3);
             break;
         }
     };

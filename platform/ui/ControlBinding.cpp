@@ -1,5 +1,7 @@
 #include "platform/ui/ControlBinding.h"
 
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -112,7 +114,10 @@ void bindEdit(QLineEdit* widget, Edit& edit, TextConversion conversion,
             QSignalBlocker block(widget);
             widget->setText(text);
         }
-        widget->setMaxLength(edit.maxLength() > 0 ? edit.maxLength() : 32767);
+        // The limit is on typing: a longer text set by the program shows whole,
+        // as the model holds it.
+        const int limit = edit.maxLength() > 0 ? edit.maxLength() : 32767;
+        widget->setMaxLength(std::max(limit, static_cast<int>(text.size())));
         widget->setReadOnly(edit.readOnly());
         if (edit.selLength() > 0)
             widget->setSelection(edit.selStart(), edit.selLength());
@@ -125,7 +130,28 @@ void bindEdit(QLineEdit* widget, Edit& edit, TextConversion conversion,
     };
     show();
     addUpdateHook(edit, whileAlive(widget, show));
-    QObject::connect(widget, &QLineEdit::textEdited, widget, [&edit, conversion](const QString& text) {
+    QObject::connect(widget, &QLineEdit::textEdited, widget, [widget, &edit, conversion, show](const QString& text) {
+        // Paste and drop bring characters the key filter never saw: each
+        // character of the new text must pass it, or the edit is left as it was.
+        if (edit.onKeyPress) {
+            const QString before = conversion.toQt(edit.text());
+            qsizetype head = 0, tail = 0;
+            while (head < before.size() && head < text.size() && before[head] == text[head])
+                ++head;
+            while (tail < before.size() - head && tail < text.size() - head &&
+                   before[before.size() - 1 - tail] == text[text.size() - 1 - tail])
+                ++tail;
+            for (QChar c : text.mid(head, text.size() - head - tail))
+                if (c.isPrint() && !edit.onKeyPress(static_cast<char>(c.toLatin1()))) {
+                    show();
+                    return;
+                }
+        }
+        // The typing limit holds for pasted text too.
+        if (edit.maxLength() > 0 && text.size() > edit.maxLength() && text.size() > conversion.toQt(edit.text()).size()) {
+            show();
+            return;
+        }
         edit.userSetText(conversion.fromQt(text));
     });
     widget->installEventFilter(new EditFilter(widget, edit, std::move(onDoubleClick)));

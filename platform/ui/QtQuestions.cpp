@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "platform/WinPath.h"
+#include "platform/ui/MachineFileDialog.h"
 
 namespace velkan::platform::ui {
 
@@ -41,29 +42,6 @@ QString buttonCaption(int id) {
     }
     return {};
 }
-
-// A picture preview beside the file list, for icon and bitmap files.
-class PreviewPane : public QLabel {
-public:
-    explicit PreviewPane(QWidget* parent) : QLabel(parent) {
-        setObjectName("Preview");
-        setFixedSize(96, 150);
-        setAlignment(Qt::AlignCenter);
-        setFrameStyle(QFrame::Sunken | QFrame::Panel);
-    }
-    void showFile(const QString& file) {
-        QImageReader reader(file);
-        QImage image = reader.read();
-        if (image.isNull()) {
-            clear();
-            setText("(none)");
-            return;
-        }
-        if (image.width() > width() - 8 || image.height() > height() - 8)
-            image = image.scaled(width() - 8, height() - 8, Qt::KeepAspectRatio);
-        setPixmap(QPixmap::fromImage(image));
-    }
-};
 
 } // namespace
 
@@ -116,54 +94,9 @@ QStringList QtQuestions::qtFilters(const std::string& filter) {
 }
 
 std::optional<std::string> QtQuestions::fileDialog(const FileDialogRequest& request, bool saving) {
-    QFileDialog dialog(parent_, QString::fromLatin1(request.title.c_str()));
-    dialog.setObjectName(saving ? "SaveDialog" : "OpenDialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(saving ? QFileDialog::AnyFile
-                              : (request.fileMustExist ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile));
-    if (!saving || !request.overwritePrompt)
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
-    const QStringList filters = qtFilters(request.filter);
-    dialog.setNameFilters(filters);
-    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
-        dialog.selectNameFilter(filters[request.filterIndex - 1]);
-    if (!request.defaultExtension.empty())
-        dialog.setDefaultSuffix(QString::fromLatin1(request.defaultExtension.c_str()));
-
-    // The machine's drives are the places the dialog offers.
-    QList<QUrl> places;
-    for (char letter : machine_.drives())
-        if (auto root = machine_.driveRoot(letter))
-            places << QUrl::fromLocalFile(QString::fromStdString(root->string()));
-    dialog.setSidebarUrls(places);
-    std::string start = request.initialFolder.empty() ? "C:\\" : request.initialFolder;
-    if (auto host = resolveWinPath(machine_, start))
-        dialog.setDirectory(QString::fromStdString(host->string()));
-    if (!request.fileName.empty())
-        dialog.selectFile(QString::fromLatin1(request.fileName.c_str()));
-
-    if (!saving) {
-        auto* preview = new PreviewPane(&dialog);
-        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
-            grid->addWidget(preview, 1, grid->columnCount(), 1, 1);
-        QObject::connect(&dialog, &QFileDialog::currentChanged, preview, &PreviewPane::showFile);
-        // A name typed or chosen in the file box shows as well.
-        if (auto* nameBox = dialog.findChild<QLineEdit*>("fileNameEdit"))
-            QObject::connect(nameBox, &QLineEdit::textChanged, preview, [&dialog, preview](const QString& name) {
-                preview->showFile(dialog.directory().filePath(name));
-            });
-    }
-
-    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        const std::string host = dialog.selectedFiles().front().toStdString();
-        if (auto win = toWinPath(machine_, host))
-            return *win;
-        messageBox({"The file must lie on one of the machine's drives.\r" + host, "Error...",
-                    MessageIcon::Error, MessageButtons::OK});
-    }
-    return std::nullopt;
+    // The machine's drives as its Windows shows them, never the host's
+    // folders: a host path must not land where the machine reads it later.
+    return machineFileDialog(machine_, request, saving, parent_);
 }
 
 std::optional<std::string> QtQuestions::openFile(const FileDialogRequest& request) {
@@ -190,6 +123,41 @@ void QtQuestions::post(std::function<void()> work) {
     QMetaObject::invokeMethod(qApp, std::move(work), Qt::QueuedConnection);
 }
 
-void QtQuestions::processPosted() { QCoreApplication::processEvents(); }
+namespace {
+
+// Drops what the user does to any window while the logic waits: the
+// waits stand for a program that is busy, whose windows repaint but do not
+// answer. Deferring the input instead would deliver it after the wait, to
+// whatever window is under the pointer then.
+class SwallowInput : public QObject {
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::Close:
+        case QEvent::ContextMenu:
+            event->ignore();
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+} // namespace
+
+void QtQuestions::processPosted() {
+    SwallowInput swallow;
+    QCoreApplication::instance()->installEventFilter(&swallow);
+    QCoreApplication::processEvents();
+    QCoreApplication::instance()->removeEventFilter(&swallow);
+}
 
 } // namespace velkan::platform::ui

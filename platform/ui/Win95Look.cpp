@@ -1,11 +1,16 @@
 #include "platform/ui/Win95Look.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QColor>
 #include <QFile>
 #include <QFontDatabase>
 #include <QHash>
+#include <QPainter>
+#include <QProxyStyle>
 #include <QStyleFactory>
+#include <QStyleOption>
 
 #include "platform/SysColors.h"
 
@@ -76,9 +81,43 @@ QString windowsFontFamily(const QString& family) {
     return result;
 }
 
+namespace {
+
+// Qt's Windows style fills a progress bar in one piece; the common controls
+// of Windows 95 fill it with blocks two thirds of the bar's inner height
+// wide, two pixels apart, and print no percentage.
+class Win95Style : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_ProgressBarLabel)
+            return;
+        const auto* bar = qstyleoption_cast<const QStyleOptionProgressBar*>(option);
+        if (element != CE_ProgressBarContents || !bar || bar->maximum <= bar->minimum) {
+            QProxyStyle::drawControl(element, option, painter, widget);
+            return;
+        }
+        const QRect inner = option->rect.adjusted(2, 2, -2, -2);
+        const int block = std::max(2, inner.height() * 2 / 3);
+        const long long span = static_cast<long long>(bar->maximum) - bar->minimum;
+        const int filled = static_cast<int>(
+            (static_cast<long long>(std::clamp(bar->progress, bar->minimum, bar->maximum)) -
+             bar->minimum) * inner.width() / span);
+        const QColor colour = option->palette.color(QPalette::Highlight);
+        for (int x = 0; x < filled; x += block + 2)
+            painter->fillRect(QRect(inner.left() + x, inner.top(),
+                                    std::min(block, inner.width() - x), inner.height()),
+                              colour);
+    }
+};
+
+} // namespace
+
 QString applyWin95Look(QApplication& app) {
     if (QStyle* style = QStyleFactory::create("Windows"))
-        app.setStyle(style);
+        app.setStyle(new Win95Style(style));
     app.setPalette(win95Palette());
     QString family = windowsFontFamily("MS Sans Serif");
     QFont font(family.isEmpty() ? QStringLiteral("Sans Serif") : family);

@@ -1,5 +1,7 @@
 #include <QCheckBox>
-#include <QFileDialog>
+#include <QComboBox>
+#include <QDialog>
+#include <QListWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,28 +25,42 @@ TEST(FileDialog, PicksAnIconOfTheMachineWithAPreviewAndTheLoaderTakesIt) {
     GuiRun run(dir.path());
     run.start();
 
-    const auto icon = dir.path() / "drive_c" / "Program Files" / "Velkan" / "Sun Theme Pack" /
-                      "Icon32.ico";
     QString title;
-    QStringList filters;
+    QStringList filters, lookIn;
     bool previewShown = false;
     whenModal([&](QWidget* window) {
-        auto* dialog = qobject_cast<QFileDialog*>(window);
+        auto* dialog = qobject_cast<QDialog*>(window);
         ASSERT_NE(dialog, nullptr);
         title = dialog->windowTitle();
-        filters = dialog->nameFilters();
-        dialog->selectFile(QString::fromStdString(icon.string()));
-        QApplication::processEvents();
+        auto* types = dialog->findChild<QComboBox*>("FilesOfType");
+        auto* places = dialog->findChild<QComboBox*>("LookIn");
+        auto* list = dialog->findChild<QListWidget*>("FileList");
+        auto* name = dialog->findChild<QLineEdit*>("FileName");
+        ASSERT_TRUE(types && places && list && name);
+        for (int i = 0; i < types->count(); ++i)
+            filters << types->itemText(i);
+        // Into the pack's folder as a user goes: a folder name and Enter.
+        name->setText("Program Files\\Velkan\\Sun Theme Pack");
+        QTest::keyClick(name, Qt::Key_Return);
+        for (int i = 0; i < places->count(); ++i)
+            lookIn << places->itemText(i);
+        const auto found = list->findItems("Icon32.ico", Qt::MatchFixedString);
+        ASSERT_EQ(found.size(), 1);
+        list->setCurrentItem(found.front());
         auto* preview = dialog->findChild<QLabel*>("Preview");
         previewShown = preview && preview->pixmap().width() == 32;
         screenshot(dialog, "open-dialog-icon");
-        static_cast<QDialog*>(dialog)->accept(); // as the Open button does
+        QTest::keyClick(name, Qt::Key_Return);
     });
     QTest::mouseClick(run.find<QPushButton>("IconBn"), Qt::LeftButton);
     EXPECT_EQ(title, "Choose an icon file with 16 colors");
-    ASSERT_EQ(filters.size(), 2);
-    EXPECT_TRUE(filters[0].startsWith("Icon files (*.ico)"));
-    EXPECT_TRUE(filters[0].contains("*.ICO"));
+    EXPECT_EQ(filters, QStringList({"Icon files (*.ico)", "All files (*.*)"}));
+    // The drives, and the way down to the folder shown, never a host path.
+    ASSERT_FALSE(lookIn.isEmpty());
+    EXPECT_EQ(lookIn.front(), "C:\\");
+    EXPECT_TRUE(lookIn.contains("    Velkan"));
+    for (const QString& place : lookIn)
+        EXPECT_FALSE(place.contains('/')) << place.toStdString();
     EXPECT_TRUE(previewShown);
     EXPECT_EQ(run.form().lastIconFile,
               "C:\\Program Files\\Velkan\\Sun Theme Pack\\Icon32.ico");

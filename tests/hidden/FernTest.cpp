@@ -49,12 +49,12 @@ TEST(FernTest, FirstPointsFollowTheMapsTheGeneratorPicks) {
     EXPECT_EQ(fern.next(), (Pixel{128, 35, platform::RGB(251, 0, 0)})); // (0, 1.6)
     const Pixel third = fern.next();                                    // (-0.416, 1.952)
     EXPECT_EQ(std::pair(third.x, third.y), std::pair(115, 43));
-    EXPECT_NEAR(double(fern.x()), -0.416, 1e-11);
-    EXPECT_NEAR(double(fern.y()), 1.952, 1e-11);
+    EXPECT_NEAR(fern.x().value(), -0.416, 1e-11);
+    EXPECT_NEAR(fern.y().value(), 1.952, 1e-11);
     const Pixel fourth = fern.next(); // (-0.27552, 3.27584)
     EXPECT_EQ(std::pair(fourth.x, fourth.y), std::pair(119, 72));
-    EXPECT_NEAR(double(fern.x()), -0.27552, 1e-11);
-    EXPECT_NEAR(double(fern.y()), 3.27584, 1e-11);
+    EXPECT_NEAR(fern.x().value(), -0.27552, 1e-11);
+    EXPECT_NEAR(fern.y().value(), 3.27584, 1e-11);
 }
 
 TEST(FernTest, FirstFernOfARunIsAlwaysTheSameAndTheNextDiffersInPointsNotInShape) {
