@@ -79,32 +79,18 @@ bool RegNode::removeValue(std::string_view valueName) {
 }
 
 RegNode& RegTree::root(RootKey key) {
-    switch (key) {
-    case RootKey::CurrentUser:
+    if (key == RootKey::CurrentUser)
         return users.subkey(kDefaultUser);
-    case RootKey::Users:
-        return users;
-    case RootKey::ClassesRoot:
-    case RootKey::LocalMachine:
-        break;
-    }
-    return localMachine;
+    return key == RootKey::Users ? users : localMachine;
 }
 
 const RegNode& RegTree::root(RootKey key) const {
     static const RegNode kNoUser{std::string(kDefaultUser), {}, {}};
-    switch (key) {
-    case RootKey::CurrentUser:
-        if (const RegNode* user = users.findSubkey(kDefaultUser))
-            return *user;
-        return kNoUser;
-    case RootKey::Users:
-        return users;
-    case RootKey::ClassesRoot:
-    case RootKey::LocalMachine:
-        break;
+    if (key == RootKey::CurrentUser) {
+        const RegNode* user = users.findSubkey(kDefaultUser);
+        return user ? *user : kNoUser;
     }
-    return localMachine;
+    return key == RootKey::Users ? users : localMachine;
 }
 
 size_t hiddenComponents(RootKey root) {
