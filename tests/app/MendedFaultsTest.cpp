@@ -97,27 +97,29 @@ TEST(Swap, ACopyThatFailsLeavesWinInitAsItWasAndSaysSo) {
         std::filesystem::create_directories(blocked);
         test::writeFile(blocked / "keep", "x");
 
-        Session run(m);
-        run.start();
-        run.form().StartEdit.userSetText("Go");
-        if (c.withIcon) {
-            run.questions.chooseFile("C:\\i.ico");
-            run.form().IconBn.click();
-        }
-        run.pressOk();
-        run.declineRestart();
-        run.form().OKBn.click();
-        const auto boxes = run.messageBoxes();
-        ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].rfind("Error...|", 0), 0u) << boxes[0];
-        const std::string file = std::filesystem::path(c.blocked).filename().string();
-        EXPECT_NE(boxes[0].find(file), std::string::npos) << boxes[0];
-        std::vector<std::string> lines{"C:\\WINDOWS\\Old.dll=C:\\WINDOWS\\Old.new"};
-        lines.insert(lines.end(), c.linesAdded.begin(), c.linesAdded.end());
-        EXPECT_EQ(m.renameLines(), lines);
-        if (c.linesAdded.empty()) {
-            EXPECT_EQ(test::readFile(m.windowsFile("WinInit.ini")), earlier);
-        }
+        {
+            Session run(m);
+            run.start();
+            run.form().StartEdit.userSetText("Go");
+            if (c.withIcon) {
+                run.questions.chooseFile("C:\\i.ico");
+                run.form().IconBn.click();
+            }
+            run.pressOk();
+            run.declineRestart();
+            run.form().OKBn.click();
+            const auto boxes = run.messageBoxes();
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].rfind("Error...|", 0), 0u) << boxes[0];
+            const std::string file = std::filesystem::path(c.blocked).filename().string();
+            EXPECT_NE(boxes[0].find(file), std::string::npos) << boxes[0];
+            std::vector<std::string> lines{"C:\\WINDOWS\\Old.dll=C:\\WINDOWS\\Old.new"};
+            lines.insert(lines.end(), c.linesAdded.begin(), c.linesAdded.end());
+            EXPECT_EQ(m.renameLines(), lines);
+            if (c.linesAdded.empty()) {
+                EXPECT_EQ(test::readFile(m.windowsFile("WinInit.ini")), earlier);
+            }
+        } // the window closes: a start waits for a running customiser
         // Windows' next start keeps the shell it has.
         const std::string live = m.bytes("Explorer.exe");
         m.boot();

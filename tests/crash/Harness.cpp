@@ -173,7 +173,7 @@ void compareOldOrNew(const std::map<std::string, std::string>& before,
 // is the rebuild's own way of working; the next rebuild sets it right.
 bool isRebuildNudge(const std::string& violation, const FlowCase& c) {
     const std::string key =
-        "[hkey_current_user\\control panel\\desktop\\windowmetrics]\"shell icon size\"";
+        "[hkey_users\\.default\\control panel\\desktop\\windowmetrics]\"shell icon size\"";
     if (violation.find(key) == std::string::npos)
         return false;
     auto old = lookup(c.after.values, key);
