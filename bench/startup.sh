@@ -38,3 +38,16 @@ done
 bare=$(( bare / runs ))
 echo "mean start-up of a bare Qt dialog: ${bare} ms over $runs runs"
 echo "velkrun / bare dialog: $(awk "BEGIN { printf \"%.2f\", $mean / ($bare > 0 ? $bare : 1) }")"
+
+# Wall time moves with the machine's load; instructions do not. Counted by
+# callgrind when valgrind is there.
+if command -v valgrind >/dev/null; then
+  count() {
+    valgrind --tool=callgrind --callgrind-out-file="$tmp/cg.out" "$@" >/dev/null 2>&1
+    callgrind_annotate "$tmp/cg.out" | awk '/PROGRAM TOTALS/ { gsub(",", "", $1); print $1 }'
+  }
+  v=$(count "$build/app/velkrun")
+  b=$(count "$build/bench/bare_dialog")
+  echo "instructions to the shown window: velkrun $v, bare Qt dialog $b"
+  echo "velkrun / bare dialog (instructions): $(awk "BEGIN { printf \"%.2f\", $v / $b }")"
+fi
