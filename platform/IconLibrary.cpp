@@ -60,7 +60,8 @@ IconLibrary IconLibrary::open(const std::filesystem::path& file) {
     // One block copy: the main window opens SHELL32.DLL for every entry icon
     // at start, and a byte-wise conversion showed in the start-up time.
     std::vector<std::uint8_t> bytes(text->size());
-    std::memcpy(bytes.data(), text->data(), text->size());
+    if (!bytes.empty()) // an empty read may hand back no buffer at all
+        std::memcpy(bytes.data(), text->data(), text->size());
     return IconLibrary(std::move(bytes));
 }
 
