@@ -142,6 +142,8 @@ void TMainForm::StartSEClick() {
     request.title = "Choose an icon file with 16 colors";
     request.filter = "Icon files (*.ico)|*.ico|All files (*.*)|*.*";
     request.fileMustExist = true;
+    // Its bytes go into User.exe and, at a pack save, into the pack.
+    request.hostFilesServe = true;
     if (auto file = env.questions.openFile(request))
         loadStartButtonIconWithRetry(*file);
 }
@@ -172,6 +174,7 @@ void TMainForm::WinlogoSEClick() {
     request.title = "Choose a bitmap file with width 21 pixels and 16 colors";
     request.filter = "Bitmap files (*.bmp)|*.bmp|RLE files (*.rle)|*.rle|All files (*.*)|*.*";
     request.fileMustExist = true;
+    request.hostFilesServe = true;
     if (auto file = env.questions.openFile(request))
         loadLogo(*file);
 }

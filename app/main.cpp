@@ -15,6 +15,7 @@
 #include "platform/MachineRegistry.h"
 #include "platform/Journal.h"
 #include "platform/Registry.h"
+#include "caption/ui/CaptionControl.h"
 #include "platform/ui/QtQuestions.h"
 #include "platform/ui/Win95Look.h"
 #include "tools/DefaultMachine.h"
@@ -105,6 +106,7 @@ int main(int argc, char** argv) {
     QApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName(velkan::app::Application::kTitle);
     velkan::platform::ui::applyWin95Look(app);
+    velkan::caption::ui::frameProgramWindows();
 
     velkan::platform::ui::QtQuestions questions(machine);
     if (unusable) {

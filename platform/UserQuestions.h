@@ -72,6 +72,9 @@ struct FileDialogRequest {
     std::string fileName;         // proposed name, may be empty
     bool fileMustExist = false;   // open: only an existing file is accepted
     bool overwritePrompt = false; // save: ask before choosing an existing file
+    // Open: the host's own files may be picked too (see grantHostFile), for
+    // loads that only copy the file's bytes and never keep its name.
+    bool hostFilesServe = false;
 };
 
 // The model of a dialog window (its state and handlers) that logic wants shown

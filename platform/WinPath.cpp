@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <mutex>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -114,7 +115,54 @@ bool fileNameLess(std::string_view a, std::string_view b) {
     return a < b;
 }
 
+namespace {
+
+constexpr std::string_view kHostShare = "\\\\Linux\\";
+
+struct GrantedHostFiles {
+    std::mutex lock;
+    std::vector<std::pair<std::string, fs::path>> files;
+};
+
+GrantedHostFiles& grantedHostFiles() {
+    static GrantedHostFiles granted;
+    return granted;
+}
+
+} // namespace
+
+std::string grantHostFile(const fs::path& hostFile) {
+    std::error_code ec;
+    const fs::path absolute = fs::absolute(hostFile, ec).lexically_normal();
+    std::string name(kHostShare);
+    for (const auto& part : absolute.relative_path()) {
+        if (name.size() > kHostShare.size())
+            name += '\\';
+        name += part.string();
+    }
+    auto& granted = grantedHostFiles();
+    std::lock_guard guard(granted.lock);
+    for (const auto& [known, path] : granted.files)
+        if (known == name)
+            return name;
+    granted.files.emplace_back(name, absolute);
+    return name;
+}
+
+bool isHostFileName(std::string_view winPath) {
+    return winPath.size() > kHostShare.size() && sameFileName(winPath.substr(0, kHostShare.size()), kHostShare);
+}
+
 Result<fs::path> resolveWinPath(const Machine& machine, std::string_view winPath) {
+    if (isHostFileName(winPath)) {
+        auto& granted = grantedHostFiles();
+        std::lock_guard guard(granted.lock);
+        for (const auto& [known, path] : granted.files)
+            if (known == winPath)
+                return path;
+        return Error::of(WinError::AccessDenied, "The path '" + std::string(winPath) +
+                                                     "' is outside the machine.");
+    }
     bool absolute =
         winPath.size() >= 3 && winPath[1] == ':' && isSeparator(winPath[2]) &&
         ((winPath[0] >= 'A' && winPath[0] <= 'Z') || (winPath[0] >= 'a' && winPath[0] <= 'z'));

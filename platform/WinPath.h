@@ -29,6 +29,16 @@ namespace velkan::platform {
 // NotReady. Nothing is cached: every call looks at the disk as it is now.
 Result<std::filesystem::path> resolveWinPath(const Machine& machine, std::string_view winPath);
 
+// Host files the user picked in an open dialog, for the loads that only copy
+// a file's bytes into the machine. Such a file is named as Windows names a
+// file on the network, "\\Linux\home\ann\Start.ico", and the name resolves
+// only in the process whose user picked it: a path read from the machine's
+// disk or registry never reaches the host, and none of these names may be
+// stored where the machine's Windows reads it later.
+std::string grantHostFile(const std::filesystem::path& hostFile);
+// Whether a path is such a name, granted or not.
+bool isHostFileName(std::string_view winPath);
+
 // The Windows spelling ("C:\WINDOWS\Explorer.exe") of a host path inside one of
 // the machine's drives, for showing paths to users and for the shell. A drive
 // root comes out as "C:\". Paths outside every drive fail with PathNotFound.

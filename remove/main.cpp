@@ -12,6 +12,7 @@
 #include <iostream>
 
 #ifdef VELKAN_REMOVE_WITH_QT
+#include "caption/ui/CaptionControl.h"
 #include "platform/ui/QtQuestions.h"
 #include "platform/ui/Win95Look.h"
 
@@ -30,9 +31,14 @@ bool displayAvailable() {
     return false;
 }
 
-void runWithMessageBoxes(const Machine& machine, int argc, char** argv) {
-    QApplication app(argc, argv);
+void runWithMessageBoxes(const Machine& machine, char** argv) {
+    // It takes no arguments, and none reaches Qt: Qt would read words such
+    // as -platformpluginpath as orders to load code.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
     velkan::platform::ui::applyWin95Look(app);
+    velkan::caption::ui::frameProgramWindows();
     velkan::platform::ui::QtQuestions questions(machine);
     velkan::remove::Uninstaller(machine, questions).run();
 }
@@ -52,7 +58,7 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
     const Machine machine = Machine::fromEnvironment();
 #ifdef VELKAN_REMOVE_WITH_QT
     if (displayAvailable()) {
-        runWithMessageBoxes(machine, argc, argv);
+        runWithMessageBoxes(machine, argv);
         return 0;
     }
 #endif

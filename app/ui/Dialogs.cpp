@@ -12,6 +12,7 @@
 #include "app/ui/IconBrowserDialog.h"
 #include "app/ui/Pages.h"
 #include "caption/ui/CaptionControl.h"
+#include "platform/ui/WindowFrame.h"
 #include "platform/ui/ControlBinding.h"
 #include "ui_CreateThemeDialog.h"
 #include "ui_ProgressWindow.h"
@@ -36,14 +37,8 @@ int runModal(QDialog& dialog, platform::Form& model, bool centreOnScreen = false
     // window manager, as the main window has them.
     caption::ui::TCaptionControl frame(&dialog);
     dialog.setFixedSize(frame.windowSize(client));
-    // Without the desktop's frame nobody places the dialog: it goes over the
-    // middle of its owner, as Windows centres a dialog, or of the screen.
-    QWidget* owner = dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr;
-    QRect over = owner && !centreOnScreen ? owner->frameGeometry() : QRect();
-    if (over.isEmpty())
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            over = screen->availableGeometry();
-    dialog.move(over.center() - dialog.rect().center());
+    // Without the desktop's frame nobody places the dialog.
+    platform::ui::centreOverOwner(dialog, centreOnScreen);
     model.setModalResult(0);
     QPointer<QDialog> view(&dialog);
     addUpdateHook(model, [view, &model] {
@@ -137,8 +132,10 @@ void registerWindowViews(platform::ui::QtQuestions& questions, Environment& env)
     questions.registerModalView("TWarnForm", showWarn);
     questions.registerModalView("TBrwsIcnForm", showIconBrowser);
     questions.registerModalView("TCreateTh", showCreateTheme);
-    env.showProgressWindow = [](TAutoTheme& model) -> std::shared_ptr<void> {
-        auto* dialog = new QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+    env.showProgressWindow = [&questions](TAutoTheme& model) -> std::shared_ptr<void> {
+        // Owned by the main window, so that the desktop keeps it above that
+        // window while the work runs.
+        auto* dialog = new QDialog(questions.parentWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
                                                 Qt::WindowTitleHint);
         auto ui = std::make_shared<Ui::AutoTheme>();
         ui->setupUi(dialog);
@@ -146,10 +143,16 @@ void registerWindowViews(platform::ui::QtQuestions& questions, Environment& env)
         dialog->setWindowTitle(QString::fromLatin1(model.caption().c_str()));
         bindLabel(ui->L1, model.L1);
         bindProgressBar(ui->AutoThemePB, model.AutoThemePB);
+        auto frame = std::make_shared<caption::ui::TCaptionControl>(dialog);
+        platform::ui::centreOverOwner(*dialog, true);
         dialog->show();
+        dialog->raise();
         dialog->repaint();
         QApplication::processEvents();
-        return std::shared_ptr<void>(dialog, [ui](void* d) { delete static_cast<QDialog*>(d); });
+        return std::shared_ptr<void>(dialog, [ui, frame](void* d) mutable {
+            frame.reset();
+            delete static_cast<QDialog*>(d);
+        });
     };
 }
 

@@ -1,6 +1,7 @@
 #include "app/ui/IconFmWindow.h"
 
 #include "app/ui/Pictures.h"
+#include "caption/ui/CaptionControl.h"
 #include "platform/ui/ControlBinding.h"
 #include "ui_IconFmWindow.h"
 
@@ -17,6 +18,8 @@ IconFmWindow::IconFmWindow(TIconFm& model, QWidget* anchor)
     ui_->setupUi(this);
     setFixedSize(size());
     setWindowTitle(QString::fromLatin1(model.caption().c_str()));
+    // The small caption of a Windows 95 tool window, on any desktop.
+    frame_ = std::make_unique<caption::ui::TCaptionControl>(this);
     QLabel* labels[] = {ui_->Imag1, ui_->Imag2, ui_->Imag3, ui_->Imag4,
                         ui_->Imag5, ui_->Imag6, ui_->Imag7};
     auto images = model.images();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/IconFm.h"
+#include "caption/ui/CaptionControl.h"
 
 #include <QWidget>
 #include <memory>
@@ -29,6 +30,7 @@ private:
     TIconFm& model_;
     QWidget* anchor_;
     std::unique_ptr<Ui::IconFm> ui_;
+    std::unique_ptr<caption::ui::TCaptionControl> frame_;
 };
 
 } // namespace velkan::app::ui

@@ -5,6 +5,7 @@
 #include "caption/ui/CaptionDrawing.h"
 #include "platform/SysColors.h"
 #include "platform/SystemMetrics.h"
+#include "platform/ui/WindowFrame.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -656,6 +657,12 @@ void TCaptionControl::showSystemMenu(QPoint globalPos) {
     bold.setBold(true);
     close->setFont(bold);
     menu.exec(globalPos);
+}
+
+void frameProgramWindows() {
+    platform::ui::setWindowFramer([](QWidget& window) -> std::shared_ptr<void> {
+        return std::make_shared<TCaptionControl>(&window);
+    });
 }
 
 } // namespace velkan::caption::ui

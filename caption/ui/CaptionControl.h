@@ -142,4 +142,9 @@ private:
     QPoint windowStart_;
 };
 
+// Gives the windows the platform layer opens (message boxes, the open and
+// save dialogs) this frame too, so the whole program looks the same on any
+// desktop.
+void frameProgramWindows();
+
 } // namespace velkan::caption::ui

@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -21,12 +20,15 @@
 
 #include "platform/Files.h"
 #include "platform/WinPath.h"
+#include "platform/ui/WindowFrame.h"
 
 namespace velkan::platform::ui {
 
 namespace {
 
 namespace fs = std::filesystem;
+
+const QString kHostFilesLabel = "Linux files";
 
 // The yellow folder and the white page of the Windows 95 list.
 QIcon listIcon(bool folder) {
@@ -66,13 +68,24 @@ bool matches(const QString& name, const QStringList& patterns) {
     return false;
 }
 
+// The host's own folders are shown by their host paths ("/home/ann"), the
+// machine's by their Windows paths.
+bool isHostFolder(const QString& folder) {
+    return folder.startsWith('/');
+}
+
 QString withBackslash(const QString& folder) {
-    return folder.endsWith('\\') ? folder : folder + '\\';
+    const QChar separator = isHostFolder(folder) ? '/' : '\\';
+    return folder.endsWith(separator) ? folder : folder + separator;
 }
 
 // The folder above, or the same one at a drive's root.
 QString parentOf(const QString& folder) {
     QString f = folder;
+    if (isHostFolder(f)) {
+        const QString up = QString::fromStdString(fs::path(f.toStdString()).parent_path().string());
+        return up.isEmpty() ? "/" : up;
+    }
     if (f.size() <= 3)
         return f;
     if (f.endsWith('\\'))
@@ -84,7 +97,8 @@ QString parentOf(const QString& folder) {
 class FileDialog : public QDialog {
 public:
     FileDialog(const Machine& machine, const FileDialogRequest& request, bool saving, QWidget* parent)
-        : QDialog(parent), machine_(machine), request_(request), saving_(saving) {
+        : QDialog(parent), machine_(machine), request_(request), saving_(saving),
+          hostFiles_(request.hostFilesServe && !saving) {
         setObjectName(saving ? "SaveDialog" : "OpenDialog");
         setWindowTitle(request.title.empty() ? (saving ? "Save As" : "Open")
                                              : QString::fromLatin1(request.title.c_str()));
@@ -159,9 +173,9 @@ public:
         connect(up, &QToolButton::clicked, this, [this] { enter(parentOf(folder_)); });
         connect(lookIn_, &QComboBox::activated, this, [this](int index) {
             const QString target = lookIn_->itemData(index).toString();
-            if (!directoryExists(machine_, target.toStdString())) {
-                QMessageBox::critical(this, windowTitle(),
-                                      target.left(2) + "\\ is not accessible.\n\nThe device is not ready.");
+            if (!folderExists(target)) {
+                say(target.left(2) + "\\ is not accessible.\r\rThe device is not ready.", MessageIcon::Error,
+                    MessageButtons::OK);
                 fillLookIn();
                 return;
             }
@@ -189,6 +203,20 @@ public:
     std::optional<std::string> chosen;
 
 private:
+    bool folderExists(const QString& folder) const {
+        std::error_code ec;
+        if (isHostFolder(folder))
+            return hostFiles_ && fs::is_directory(fs::path(folder.toStdString()), ec);
+        return directoryExists(machine_, folder.toStdString());
+    }
+
+    std::optional<fs::path> hostPathOf(const QString& path) const {
+        if (isHostFolder(path))
+            return hostFiles_ ? std::optional<fs::path>(path.toStdString()) : std::nullopt;
+        auto host = resolveWinPath(machine_, path.toStdString());
+        return host ? std::optional<fs::path>(*host) : std::nullopt;
+    }
+
     void enter(const QString& folder) {
         folder_ = folder;
         fillLookIn();
@@ -214,6 +242,22 @@ private:
                 ++depth;
             }
         }
+        if (hostFiles_) {
+            // The host's files below the machine's drives, as Windows lists
+            // the network below the local disks.
+            lookIn_->addItem(listIcon(true), kHostFilesLabel, QString("/"));
+            if (isHostFolder(folder_)) {
+                current = lookIn_->count() - 1;
+                QString path = "/";
+                int depth = 1;
+                for (const QString& part : folder_.split('/', Qt::SkipEmptyParts)) {
+                    path = withBackslash(path) + part;
+                    lookIn_->addItem(listIcon(true), QString(depth * 2, ' ') + part, path);
+                    current = lookIn_->count() - 1;
+                    ++depth;
+                }
+            }
+        }
         lookIn_->setCurrentIndex(current);
     }
 
@@ -225,13 +269,16 @@ private:
             patterns = QString::fromLatin1(filters_[std::size_t(type)].patterns.c_str()).split(';', Qt::SkipEmptyParts);
         if (patterns.isEmpty())
             patterns << "*.*";
-        auto host = resolveWinPath(machine_, folder_.toStdString());
+        auto host = hostPathOf(folder_);
         if (!host)
             return;
         std::vector<QString> folders, files;
         std::error_code ec;
         for (const auto& entry : fs::directory_iterator(*host, ec)) {
             const QString name = QString::fromStdString(entry.path().filename().string());
+            // The host's hidden files stay hidden, as they do in its own file manager.
+            if (isHostFolder(folder_) && name.startsWith('.'))
+                continue;
             if (entry.is_directory(ec))
                 folders.push_back(name);
             else if (matches(name, patterns))
@@ -258,7 +305,7 @@ private:
         preview_->clear();
         if (item->data(Qt::UserRole).toBool())
             return;
-        auto host = resolveWinPath(machine_, (withBackslash(folder_) + item->text()).toStdString());
+        auto host = hostPathOf(withBackslash(folder_) + item->text());
         QImage image = host ? QImageReader(QString::fromStdString(host->string())).read() : QImage();
         if (image.isNull()) {
             preview_->setText("(none)");
@@ -278,11 +325,13 @@ private:
         QString path;
         if (name.size() >= 2 && name[1] == ':')
             path = name;
-        else if (name.startsWith('\\'))
+        else if (hostFiles_ && name.startsWith('/'))
+            path = name;
+        else if (name.startsWith('\\') && !isHostFolder(folder_))
             path = folder_.left(2) + name;
         else
             path = withBackslash(folder_) + name;
-        if (directoryExists(machine_, path.toStdString())) {
+        if (folderExists(path)) {
             name_->clear();
             enter(path);
             return;
@@ -290,23 +339,47 @@ private:
         const QString base = path.mid(path.lastIndexOf('\\') + 1);
         if (!request_.defaultExtension.empty() && !base.contains('.'))
             path += "." + QString::fromLatin1(request_.defaultExtension.c_str());
+        if (isHostFolder(path)) {
+            acceptHostFile(path);
+            return;
+        }
         const bool exists = fileExists(machine_, path.toStdString());
         if (!saving_ && request_.fileMustExist && !exists) {
-            QMessageBox::warning(this, windowTitle(),
-                                 path + "\nFile not found.\nPlease verify the correct file name was given.");
+            say(path + "\rFile not found.\rPlease verify the correct file name was given.",
+                MessageIcon::Warning, MessageButtons::OK);
             return;
         }
         if (saving_ && request_.overwritePrompt && exists &&
-            QMessageBox::warning(this, windowTitle(), path + " already exists.\nDo you want to replace it?",
-                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+            say(path + " already exists.\rDo you want to replace it?", MessageIcon::Warning,
+                MessageButtons::YesNo) != IDYES)
             return;
         chosen = path.toStdString();
         accept();
     }
 
+    // Only a regular file of the host serves, and only through the name the
+    // grant gives it: the caller copies its bytes and never sees the host path.
+    void acceptHostFile(const QString& path) {
+        std::error_code ec;
+        const fs::path host(path.toStdString());
+        if (!fs::is_regular_file(host, ec)) {
+            say(path + "\rFile not found.\rPlease verify the correct file name was given.",
+                MessageIcon::Warning, MessageButtons::OK);
+            return;
+        }
+        chosen = grantHostFile(host);
+        accept();
+    }
+
+    int say(const QString& text, MessageIcon icon, MessageButtons buttons) {
+        return showMessageBox(this, {text.toLatin1().toStdString(), windowTitle().toLatin1().toStdString(),
+                                     icon, buttons});
+    }
+
     const Machine& machine_;
     const FileDialogRequest& request_;
     bool saving_;
+    bool hostFiles_;
     std::vector<FileFilter> filters_;
     QString folder_;
     QComboBox* lookIn_ = nullptr;
@@ -321,6 +394,12 @@ private:
 std::optional<std::string> machineFileDialog(const Machine& machine, const FileDialogRequest& request,
                                              bool saving, QWidget* parent) {
     FileDialog dialog(machine, request, saving, parent);
+    dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint);
+    dialog.layout()->activate();
+    dialog.setFixedSize(dialog.sizeHint());
+    auto frame = frameWindow(dialog);
+    centreOverOwner(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.chosen;

@@ -6,7 +6,6 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
@@ -14,36 +13,9 @@
 
 #include "platform/WinPath.h"
 #include "platform/ui/MachineFileDialog.h"
+#include "platform/ui/WindowFrame.h"
 
 namespace velkan::platform::ui {
-
-namespace {
-
-QMessageBox::Icon qtIcon(MessageIcon icon) {
-    switch (icon) {
-    case MessageIcon::Error: return QMessageBox::Critical;
-    case MessageIcon::Warning: return QMessageBox::Warning;
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Question: return QMessageBox::Question;
-    case MessageIcon::None: break;
-    }
-    return QMessageBox::NoIcon;
-}
-
-QString buttonCaption(int id) {
-    switch (id) {
-    case IDOK: return "OK";
-    case IDCANCEL: return "Cancel";
-    case IDABORT: return "&Abort";
-    case IDRETRY: return "&Retry";
-    case IDIGNORE: return "&Ignore";
-    case IDYES: return "&Yes";
-    case IDNO: return "&No";
-    }
-    return {};
-}
-
-} // namespace
 
 QtQuestions::QtQuestions(Machine machine) : machine_(std::move(machine)) {}
 
@@ -52,31 +24,14 @@ void QtQuestions::registerModalView(const std::string& windowName, ModalView vie
 }
 
 QString QtQuestions::messageText(const std::string& text) {
-    QStringList lines;
-    for (const auto& line : messageLines(text))
-        lines << QString::fromLatin1(line.c_str());
-    return lines.join('\n');
+    MessageBoxRequest request;
+    request.text = text;
+    MessageBoxDialog box(nullptr, request);
+    return messageBoxText(&box.dialog());
 }
 
 int QtQuestions::messageBox(const MessageBoxRequest& request) {
-    QMessageBox box(parent_);
-    box.setObjectName("MessageBox");
-    box.setWindowTitle(QString::fromLatin1(request.caption.c_str()));
-    box.setText(messageText(request.text));
-    box.setIcon(qtIcon(request.icon));
-    std::map<QAbstractButton*, int> ids;
-    const auto buttons = buttonIds(request.buttons);
-    for (int id : buttons) {
-        auto role = id == IDCANCEL || id == IDNO ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
-        QPushButton* button = box.addButton(buttonCaption(id), role);
-        button->setObjectName(QString::fromLatin1(std::string(buttonName(id)).c_str()));
-        ids[button] = id;
-        if (id == buttons.front())
-            box.setDefaultButton(button);
-    }
-    box.exec();
-    auto it = ids.find(box.clickedButton());
-    return it == ids.end() ? safeAnswer(request.buttons) : it->second;
+    return showMessageBox(parent_, request);
 }
 
 QStringList QtQuestions::qtFilters(const std::string& filter) {

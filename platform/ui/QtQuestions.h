@@ -26,6 +26,7 @@ public:
 
     // The window the dialogs belong to (centred on, modal for).
     void setParentWindow(QWidget* parent) { parent_ = parent; }
+    QWidget* parentWindow() const { return parent_; }
 
     int messageBox(const MessageBoxRequest& request) override;
     using UserQuestions::messageBox;

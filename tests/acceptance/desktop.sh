@@ -167,3 +167,37 @@ wait_for() { # seconds, command...: until the command succeeds
 }
 
 file_has() { [ -f "$1" ] && grep -qi -- "$2" "$1"; }
+
+# The colour of the screen at x,y, as six hex digits.
+pixel() {
+    import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+        sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p' | tail -1 | tr 'a-f' 'A-F'
+}
+
+# Whether window $1 wears the program's own Windows 95 frame: the desktop
+# adds nothing around it, its edge is the raised grey and white of a Windows
+# 95 frame, and its caption bar has the caption colours (blue when active,
+# grey when not).
+own_frame() {
+    local win=$1 extents edge bar r g b
+    extents=$(xprop -id "$win" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p')
+    if [ -n "$extents" ] && [ "$extents" != "0, 0, 0, 0" ]; then
+        echo "the desktop framed it: $extents"
+        return 1
+    fi
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    edge=$(pixel $((X + 1)) $((Y + HEIGHT / 2)))
+    case "$edge" in C0C0C0|FFFFFF) ;; *) echo "edge $edge"; return 1 ;; esac
+    bar=$(pixel $((X + WIDTH - 30)) $((Y + 8)))
+    r=$((16#${bar:0:2})) g=$((16#${bar:2:2})) b=$((16#${bar:4:2}))
+    if [ "$b" -gt $((r + 40)) ] || { [ "$r" -eq "$g" ] && [ "$g" -eq "$b" ] && [ "$r" -ge 96 ] && [ "$r" -le 160 ]; }; then
+        return 0
+    fi
+    echo "caption bar $bar"
+    return 1
+}
+
+expect_own_frame() { # window, what it is
+    local why
+    why=$(own_frame "$1") || fail "$2 has no Windows 95 frame of its own: $why"
+}

@@ -3,12 +3,13 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QLabel>
-#include <QMessageBox>
 #include <QTimer>
 #include <deque>
 
 #include "app/ui/Dialogs.h"
+#include "caption/ui/CaptionControl.h"
 #include "platform/ui/Win95Look.h"
+#include "platform/ui/WindowFrame.h"
 
 namespace velkan::test {
 
@@ -51,6 +52,7 @@ QApplication& guiApp() {
         auto* a = new QApplication(argc, argv);
         QApplication::setApplicationName(app::Application::kTitle);
         platform::ui::applyWin95Look(*a);
+        caption::ui::frameProgramWindows();
         return a;
     }();
     pollModal();
@@ -76,9 +78,7 @@ void clickButton(QWidget* window, const QString& nameOrText) {
 }
 
 QString messageText(QWidget* box) {
-    if (auto* mb = qobject_cast<QMessageBox*>(box))
-        return mb->text();
-    return {};
+    return platform::ui::messageBoxText(box);
 }
 
 std::string screenshot(QWidget* widget, const std::string& name) {

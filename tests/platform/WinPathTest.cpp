@@ -1,5 +1,7 @@
 #include "platform/WinPath.h"
 
+#include "platform/Files.h"
+
 #include "tests/support/TempDir.h"
 
 #include <cstdlib>
@@ -136,6 +138,33 @@ TEST_F(WinPathTest, HostPathsMapBackToWindowsPaths) {
     Result<std::string> outside = toWinPath(machine, dir / "registry.reg");
     ASSERT_FALSE(outside);
     EXPECT_EQ(outside.error().code, WinError::PathNotFound);
+}
+
+// A file the user picked on the host in an open dialog is reachable by the
+// name the pick gave it, and by nothing else: the same share name read from a
+// machine's disk, or a neighbour of the picked file, stays outside.
+TEST_F(WinPathTest, HostFilesResolveOnlyOnceTheUserPickedThem) {
+    TempDir host;
+    writeFile(host / "My Icons" / "Start.ico", "icon");
+    writeFile(host / "My Icons" / "Secret.txt", "secret");
+
+    const std::string unpicked = grantHostFile(host / "My Icons" / "Start.ico");
+    EXPECT_TRUE(isHostFileName(unpicked));
+    EXPECT_EQ(unpicked.rfind("\\\\Linux\\", 0), 0u) << unpicked;
+    EXPECT_EQ(unpicked.find('/'), std::string::npos) << "named the Windows way: " << unpicked;
+    EXPECT_EQ(resolved(unpicked), host / "My Icons" / "Start.ico");
+    EXPECT_EQ(readWholeFile(machine, unpicked).valueOr(""), "icon");
+    EXPECT_EQ(grantHostFile(host / "My Icons" / "." / "Start.ico"), unpicked) << "one name per file";
+
+    std::string neighbour = unpicked;
+    neighbour.replace(neighbour.rfind("Start.ico"), 9, "Secret.txt");
+    for (const std::string& outside : {neighbour, std::string("\\\\Linux\\etc\\passwd"),
+                                       std::string("\\\\LINUX\\etc\\passwd")}) {
+        Result<fs::path> r = resolveWinPath(machine, outside);
+        ASSERT_FALSE(r) << outside;
+        EXPECT_EQ(r.error().code, WinError::AccessDenied) << outside;
+        EXPECT_FALSE(readWholeFile(machine, outside)) << outside;
+    }
 }
 
 TEST(MachineTest, FolderComesFromTheEnvironment) {

@@ -1,10 +1,10 @@
 #include "platform/ui/QtQuestions.h"
+#include "platform/ui/WindowFrame.h"
 #include "remove/UninstallTexts.h"
 #include "remove/Uninstaller.h"
 #include "tests/remove/InstalledMachine.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -31,11 +31,11 @@ public:
 
 private:
     void answer() {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible() || presses_.isEmpty())
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box || box->objectName() != "MessageBox" || !box->isVisible() || presses_.isEmpty())
             return;
-        ShownBox seen{box->windowTitle(), box->text(), {}};
-        for (QAbstractButton* button : box->buttons())
+        ShownBox seen{box->windowTitle(), platform::ui::messageBoxText(box), {}};
+        for (QAbstractButton* button : platform::ui::messageBoxButtons(box))
             seen.buttons << button->objectName();
         seen.buttons.sort();
         shown_.push_back(seen);
