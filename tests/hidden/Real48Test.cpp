@@ -10,6 +10,8 @@
 #include <string>
 #include <gtest/gtest.h>
 #include <limits>
+#include <map>
+#include <optional>
 #include <stdexcept>
 
 namespace velkan::hidden {
@@ -196,14 +198,34 @@ TEST(Real48Test, ExpressionsGiveTheBytesTheExtendedPrecisionFpuGave) {
 TEST(Real48Test, TheSetPictureCountsEveryPointAsBefore) {
     std::ifstream in = data("sun-counts.txt");
     std::string line;
+    std::map<std::pair<int, int>, int> recorded;
     int differing = 0;
     for (int p = kSunFirstColumn; p <= kSunLastColumn; ++p) {
         ASSERT_TRUE(std::getline(in, line));
         for (int q = kSunFirstRow; q <= kSunLastRow; ++q) {
             const int expected = std::stoi(line.substr(2 * std::size_t(q - kSunFirstRow), 2), nullptr, 16);
+            recorded[{p, q}] = expected;
             if (sunEscapeCount(p, q) != expected && ++differing < 10)
                 ADD_FAILURE() << "p " << p << " q " << q << " expected " << expected;
         }
+    }
+    EXPECT_EQ(differing, 0);
+
+    // The drawing steps several points side by side, finishing at different
+    // steps, and skips the points deep inside the set: every pixel must still
+    // be the one its recorded count paints.
+    std::map<std::pair<int, int>, platform::COLORREF> drawn;
+    ASSERT_TRUE(drawSun([&drawn](std::vector<Pixel> column) {
+        for (const Pixel& pixel : column)
+            drawn[{pixel.x + kSunFirstColumn, pixel.y + kSunFirstRow}] = pixel.colour;
+    }));
+    differing = 0;
+    for (const auto& [point, count] : recorded) {
+        const auto it = drawn.find(point);
+        const std::optional<platform::COLORREF> got =
+            it == drawn.end() ? std::nullopt : std::optional(it->second);
+        if (got != sunColour(count) && ++differing < 10)
+            ADD_FAILURE() << "drawn p " << point.first << " q " << point.second << " count " << count;
     }
     EXPECT_EQ(differing, 0);
 }
