@@ -80,6 +80,7 @@ MainPage::MainPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui:
     bindEdit(ui_->TooltipEdit, f.TooltipEdit, text, dbl(f.TooltipEdit));
     bindImage(ui_->MyImage, f.MyImage, renderPicture);
     bindButton(ui_->StartSE, f.StartSE);
+    keepPictureVisible(ui_->StartSE);
 
     bindGroupBox(ui_->StartMenuGB, f.StartMenuGB);
     QLineEdit* edits[] = {ui_->ProgEdit, ui_->FavEdit,  ui_->DocEdit, ui_->ContrEdit,
@@ -133,6 +134,7 @@ MainPage::MainPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui:
     bindImage(ui_->LogoImage, f.LogoImage, renderPicture);
     bindGeometry(ui_->LogoImage, f.LogoImage);
     bindButton(ui_->WinlogoSE, f.WinlogoSE);
+    keepPictureVisible(ui_->WinlogoSE);
     bindGeometry(ui_->WinlogoSE, f.LogoImage);
     bindLabel(ui_->Metka, f.Metka);
     bindGeometry(ui_->Metka, f.Metka);

@@ -201,3 +201,16 @@ expect_own_frame() { # window, what it is
     local why
     why=$(own_frame "$1") || fail "$2 has no Windows 95 frame of its own: $why"
 }
+
+# How many pixels of a colour (six hex digits) a rectangle of window $1 holds.
+count_colour() { # window x y width height colour
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    import -window root -crop "${4}x${5}+$((X + $2))+$((Y + $3))" -depth 8 txt:- 2>/dev/null |
+        grep -ci "#$6" || true
+}
+
+# A checksum of what a rectangle of window $1 shows.
+area_sum() { # window x y width height
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    import -window root -crop "${4}x${5}+$((X + $2))+$((Y + $3))" -depth 8 rgb:- 2>/dev/null | md5sum
+}

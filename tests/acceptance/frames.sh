@@ -62,6 +62,11 @@ PROCESSING=$(wait_window '^Processing\.\.\.$')
 shot processing-up
 sleep 0.5
 expect_own_frame "$PROCESSING" "the Processing... window"
+# Its progress bar fills in Windows 95's blocks, not in one solid band.
+eval "$(xdotool getwindowgeometry --shell "$PROCESSING")"
+blocks=$(import -window root -crop "${WIDTH}x1+$X+$((Y + 73))" -depth 8 txt:- 2>/dev/null |
+    sed -n 's/.*#\([0-9A-Fa-f]\{6\}\).*/\1/p' | uniq | grep -ci '^000080$' || true)
+[ "$blocks" -ge 5 ] || fail "the progress bar shows $blocks blocks"
 window_shot "$PROCESSING" processing
 wait_window '^Restarting\.\.\.$' > /dev/null
 keys alt+d
