@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <set>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -580,9 +581,16 @@ TEST(FatVolumeCrash, EveryStopLeavesOldOrNewFilesAndAtWorstLostClusters) {
         }
         ++fsckRuns;
         auto fsck = sh("fsck.fat -n " + quoted(image.file));
-        for (const char* never : {"share clusters", "cluster chain length", "Bad cluster",
-                                  "beyond", "loop", "Contains a free cluster"})
-            EXPECT_EQ(fsck.out.find(never), std::string::npos) << step << ":\n" << fsck.out;
+        std::istringstream lines(fsck.out);
+        for (std::string line; std::getline(lines, line);) {
+            bool harmless = line.empty();
+            for (const char* allowed :
+                 {"fsck.fat ", "FATs differ but appear to be intact.", "  Using first FAT.",
+                  "Reclaimed ", "Orphaned long file name part", "  Auto-deleting.",
+                  "Leaving filesystem unchanged.", image.file.c_str()})
+                harmless = harmless || line.rfind(allowed, 0) == 0;
+            EXPECT_TRUE(harmless) << "stop at step " << step << ":\n" << fsck.out;
+        }
         if (finished) {
             EXPECT_TRUE(image.fsckClean());
         }
