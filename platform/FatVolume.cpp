@@ -942,15 +942,14 @@ Status FatVolume::addEntry(Folder& folder, const std::string& name, std::string_
 }
 
 Status FatVolume::removeEntry(Folder& folder, const Slot& slot) {
-    // The 8.3 entry first: once it is gone the file is, and long-name entries
-    // left behind by a stop in between belong to nothing.
-    folder.bytes[slot.shortAt] = 0xE5;
-    if (auto w = writeFolderBytes(folder, slot.shortAt, kEntry); !w)
-        return w;
-    if (slot.first < slot.shortAt) {
-        for (std::size_t off = slot.first; off < slot.shortAt; off += kEntry)
-            folder.bytes[off] = 0xE5;
-        if (auto w = writeFolderBytes(folder, slot.first, slot.shortAt - slot.first); !w)
+    // The 8.3 entry first: once it is gone the file is. Then the long-name
+    // entries from the one nearest to it back to the first, each on its own,
+    // so that a stop in between leaves the head of a long name that belongs
+    // to nothing, which every checker drops, and never a fragment without it.
+    for (std::size_t off = slot.shortAt + kEntry; off > slot.first;) {
+        off -= kEntry;
+        folder.bytes[off] = 0xE5;
+        if (auto w = writeFolderBytes(folder, off, kEntry); !w)
             return w;
     }
     return image_.sync();
@@ -1259,26 +1258,24 @@ Status FatVolume::rename(std::string_view from, std::string_view to) {
         if (auto room = checkRoom(after, *name, 0, to); !room)
             return room;
     }
+    std::optional<Folder> inner;
     if (moved != 0 && !sameFolder) {
-        // The moved folder's ".." is checked before anything is written.
-        auto inner = loadFolder(moved, from);
-        if (!inner)
-            return inner.error();
+        // The moved folder's ".." is read before anything is written.
+        auto loaded = loadFolder(moved, from);
+        if (!loaded)
+            return loaded.error();
+        inner = std::move(*loaded);
     }
 
     std::uint8_t e[32];
     std::memcpy(e, srcDir->bytes.data() + slot.shortAt, 32);
-    // The old entry goes first: a stop before the new one is written leaves
-    // lost clusters, never two entries owning the same ones.
+    // The old entry goes first and the new one last, with a moved folder's
+    // ".." turned to its new parent in between: a stop anywhere leaves the
+    // entry where it was or lost clusters, never two entries owning the same
+    // clusters or a folder whose ".." names a parent it is not in.
     if (auto r = removeEntry(*srcDir, slot); !r)
         return r;
-    Folder& into = sameFolder ? *srcDir : *dstDir;
-    if (auto a = addEntry(into, *name, to, e); !a)
-        return a;
-    if (moved != 0 && !sameFolder) {
-        auto inner = loadFolder(moved, to);
-        if (!inner)
-            return inner.error();
+    if (inner) {
         const std::uint32_t parent =
             dstDir->fixedRoot || dstDir->cluster == rootCluster_ ? 0 : dstDir->cluster;
         for (const auto& child : parseFolder(inner->bytes))
@@ -1286,10 +1283,12 @@ Status FatVolume::rename(std::string_view from, std::string_view to) {
                 pointEntry(inner->bytes.data() + child.shortAt, parent, 0);
                 if (auto w = writeFolderBytes(*inner, child.shortAt, kEntry); !w)
                     return w;
-                return image_.sync();
+                if (auto sync = image_.sync(); !sync)
+                    return sync;
+                break;
             }
     }
-    return {};
+    return addEntry(sameFolder ? *srcDir : *dstDir, *name, to, e);
 }
 
 Status FatVolume::setAttributes(std::string_view path, std::uint8_t attributes) {

@@ -5,6 +5,7 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
@@ -554,6 +555,8 @@ TEST(FatVolumeCrash, EveryStopLeavesOldOrNewFilesAndAtWorstLostClusters) {
         ASSERT_TRUE(volume.writeFile("Replace Me.txt", oldBytes));
         ASSERT_TRUE(volume.writeFile("GONE.TXT", "bye"));
         ASSERT_TRUE(volume.createDirectory("SUB"));
+        ASSERT_TRUE(volume.createDirectory("SUB\\Inner Folder"));
+        ASSERT_TRUE(volume.writeFile("SUB\\Inner Folder\\DEEP.TXT", "deep"));
     }
     const std::string pristine = readFile(image.file);
     bool finished = false;
@@ -578,6 +581,12 @@ TEST(FatVolumeCrash, EveryStopLeavesOldOrNewFilesAndAtWorstLostClusters) {
         EXPECT_TRUE(!(moved && original)) << step << ": a renamed file under two names";
         if (moved) {
             EXPECT_EQ(*moved, "bye");
+        }
+        const auto deepOld = volume->readFile("SUB\\Inner Folder\\DEEP.TXT");
+        const auto deepNew = volume->readFile("Folder Moved\\DEEP.TXT");
+        EXPECT_TRUE(!(deepOld && deepNew)) << step << ": a moved folder in two places";
+        if (deepNew) {
+            EXPECT_EQ(*deepNew, "deep");
         }
         ++fsckRuns;
         auto fsck = sh("fsck.fat -n " + quoted(image.file));
@@ -609,6 +618,7 @@ TEST(FatVolumeCrash, DISABLED_Child) {
     ASSERT_TRUE(volume->rename("GONE.TXT", "SUB\\Moved Here.txt"));
     ASSERT_TRUE(volume->writeFile("SUB\\Brand New File.txt", "new"));
     ASSERT_TRUE(volume->deleteFile("SUB\\Brand New File.txt"));
+    ASSERT_TRUE(volume->rename("SUB\\Inner Folder", "Folder Moved"));
 }
 
 // Printed for the record: how many times fsck.fat looked at our writes.
