@@ -544,11 +544,15 @@ TEST(DiskImage, OnlyRegularFilesAreOpened) {
 // (the fault-injection checkpoints), in a child run of this same test
 // program: whatever the step, fsck.fat may find lost clusters at worst, and
 // every file has its old bytes or its new ones.
-TEST(FatVolumeCrash, EveryStopLeavesOldOrNewFilesAndAtWorstLostClusters) {
+class FatVolumeCrash : public ::testing::TestWithParam<int> {};
+
+TEST_P(FatVolumeCrash, EveryStopLeavesOldOrNewFilesAndAtWorstLostClusters) {
     TempDir dir;
     char self[4096] = {};
     ASSERT_GT(::readlink("/proc/self/exe", self, sizeof self - 1), 0);
-    Image image = makeVolume(dir / "c.img", 12, 720);
+    // FAT32 for its FSInfo sector and its root folder in clusters.
+    Image image = GetParam() == 12 ? makeVolume(dir / "c.img", 12, 720)
+                                   : makeVolume(dir / "c.img", 32, 36000, "-s 1");
     const std::string oldBytes = someBytes(5000, 30), newBytes = someBytes(9000, 31);
     {
         FatVolume volume = openVolume(image);
@@ -558,13 +562,15 @@ TEST(FatVolumeCrash, EveryStopLeavesOldOrNewFilesAndAtWorstLostClusters) {
         ASSERT_TRUE(volume.createDirectory("SUB\\Inner Folder"));
         ASSERT_TRUE(volume.writeFile("SUB\\Inner Folder\\DEEP.TXT", "deep"));
     }
-    const std::string pristine = readFile(image.file);
+    const fs::path pristine = dir / "pristine.img";
+    ASSERT_EQ(sh("cp --sparse=always " + quoted(image.file) + " " + quoted(pristine)).exitCode, 0);
     bool finished = false;
     int stops = 0;
     for (int step = 1; step < 200 && !finished; ++step) {
-        writeFile(image.file, pristine);
+        ASSERT_EQ(sh("cp --sparse=always " + quoted(pristine) + " " + quoted(image.file)).exitCode,
+                  0);
         auto child = runProcess(self,
-                                {"--gtest_filter=FatVolumeCrash.DISABLED_Child",
+                                {"--gtest_filter=FatVolumeCrashChild.DISABLED_Child",
                                  "--gtest_also_run_disabled_tests"},
                                 {{"VELKAN_FAULT", "kill@" + std::to_string(step)},
                                  {"VELKAN_FAT_CRASH_IMAGE", image.file.string()}});
@@ -596,7 +602,10 @@ TEST(FatVolumeCrash, EveryStopLeavesOldOrNewFilesAndAtWorstLostClusters) {
             for (const char* allowed :
                  {"fsck.fat ", "FATs differ but appear to be intact.", "  Using first FAT.",
                   "Reclaimed ", "Orphaned long file name part", "  Auto-deleting.",
-                  "Leaving filesystem unchanged.", image.file.c_str()})
+                  "Leaving filesystem unchanged.", image.file.c_str(),
+                  // FSInfo's count, written with the FAT, cannot know of
+                  // clusters a stop has just lost.
+                  "Free cluster summary wrong", "  Auto-correcting."})
                 harmless = harmless || line.rfind(allowed, 0) == 0;
             EXPECT_TRUE(harmless) << "stop at step " << step << ":\n" << fsck.out;
         }
@@ -608,7 +617,10 @@ TEST(FatVolumeCrash, EveryStopLeavesOldOrNewFilesAndAtWorstLostClusters) {
     EXPECT_GT(stops, 10);
 }
 
-TEST(FatVolumeCrash, DISABLED_Child) {
+INSTANTIATE_TEST_SUITE_P(Fat, FatVolumeCrash, ::testing::Values(12, 32),
+                         [](const auto& info) { return "Fat" + std::to_string(info.param); });
+
+TEST(FatVolumeCrashChild, DISABLED_Child) {
     const char* file = std::getenv("VELKAN_FAT_CRASH_IMAGE");
     ASSERT_NE(file, nullptr);
     auto volume = FatVolume::open(file, true);
