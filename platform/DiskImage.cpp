@@ -124,8 +124,8 @@ Status ImageFile::write(std::uint64_t offset, const void* data, std::size_t size
     std::size_t done = 0;
     while (done < size) {
         ssize_t n = -1;
-        if (int err = faultWrite(fd_, in + done, size - done, static_cast<off_t>(offset + done),
-                                 path_))
+        if (int err =
+                faultWrite(fd_, in + done, size - done, static_cast<off_t>(offset + done), path_))
             errno = err;
         else
             n = ::pwrite(fd_, in + done, size - done, static_cast<off_t>(offset + done));
@@ -179,8 +179,8 @@ Result<VolumeRange> locateVolume(const ImageFile& image) {
             const std::uint32_t type = bigEndian32(footer.data() + 60);
             if (type != 2)
                 return imageError(WinError::UnrecognizedVolume, name,
-                                  "a VHD that is not of fixed size (type " +
-                                      std::to_string(type) + ")");
+                                  "a VHD that is not of fixed size (type " + std::to_string(type) +
+                                      ")");
             range.vhd = true;
             diskSize -= kSector;
         }

@@ -153,9 +153,8 @@ std::optional<std::vector<std::uint16_t>> utf8ToUtf16(std::string_view text) {
                 return std::nullopt;
             cp = cp << 6 | (c & 0x3F);
         }
-        if (cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000) ||
-            (extra == 1 && cp < 0x80) || (extra == 2 && cp < 0x800) ||
-            (extra == 3 && cp < 0x10000))
+        if (cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000) || (extra == 1 && cp < 0x80) ||
+            (extra == 2 && cp < 0x800) || (extra == 3 && cp < 0x10000))
             return std::nullopt;
         if (cp >= 0x10000) {
             cp -= 0x10000;
@@ -345,10 +344,10 @@ Result<FatVolume> FatVolume::open(ImageFile image, const VolumeRange& range) {
     if (total <= meta)
         return bad("leaves no room for data");
     if (total * bps > range.size)
-        return Error::of(WinError::DiskCorrupt,
-                         name + ": the FAT volume needs " + std::to_string(total * bps) +
-                             " bytes but the image holds only " + std::to_string(range.size) +
-                             " (cut short?)");
+        return Error::of(WinError::DiskCorrupt, name + ": the FAT volume needs " +
+                                                    std::to_string(total * bps) +
+                                                    " bytes but the image holds only " +
+                                                    std::to_string(range.size) + " (cut short?)");
     const std::uint64_t clusters = (total - meta) / spc;
     if (clusters == 0)
         return bad("leaves no room for a cluster");
@@ -383,8 +382,7 @@ Result<FatVolume> FatVolume::open(ImageFile image, const VolumeRange& range) {
         }
     } else {
         if (rootEntries == 0 || fat16Size == 0)
-            return bad("has FAT32 fields on a volume of " + std::to_string(clusters) +
-                       " clusters");
+            return bad("has FAT32 fields on a volume of " + std::to_string(clusters) + " clusters");
         v.rootEntries_ = rootEntries;
         v.rootStart_ = (reserved + fats * fatSize) * bps;
     }
@@ -532,7 +530,8 @@ Status FatVolume::flushFat() {
         const std::uint64_t base = range_.offset + fatStart_ + copy * fatBytes_;
         for (std::size_t i = 0; i < dirtyFatSectors_.size();) {
             std::size_t j = i + 1;
-            while (j < dirtyFatSectors_.size() && dirtyFatSectors_[j] == dirtyFatSectors_[j - 1] + 1)
+            while (j < dirtyFatSectors_.size() &&
+                   dirtyFatSectors_[j] == dirtyFatSectors_[j - 1] + 1)
                 ++j;
             const std::size_t from = std::size_t{dirtyFatSectors_[i]} * bytesPerSector_;
             const std::size_t length = (j - i) * bytesPerSector_;
@@ -561,7 +560,8 @@ Result<FatVolume::Folder> FatVolume::loadFolder(std::uint32_t cluster,
     if (cluster == 0 && type_ != FatType::Fat32) {
         folder.fixedRoot = true;
         folder.bytes.resize(std::size_t{rootEntries_} * kEntry);
-        if (auto r = image_.read(range_.offset + rootStart_, folder.bytes.data(), folder.bytes.size());
+        if (auto r =
+                image_.read(range_.offset + rootStart_, folder.bytes.data(), folder.bytes.size());
             !r)
             return r.error();
         return folder;
@@ -569,8 +569,8 @@ Result<FatVolume::Folder> FatVolume::loadFolder(std::uint32_t cluster,
     if (cluster == 0)
         cluster = rootCluster_;
     folder.cluster = cluster;
-    auto clusters =
-        chain(cluster, "folder " + folder.path, std::max<std::size_t>(1, kMaxFolderBytes / clusterBytes_));
+    auto clusters = chain(cluster, "folder " + folder.path,
+                          std::max<std::size_t>(1, kMaxFolderBytes / clusterBytes_));
     if (!clusters)
         return clusters.error();
     folder.clusters = std::move(*clusters);
@@ -740,7 +740,8 @@ Result<std::string> FatVolume::readFile(std::string_view path) const {
         std::size_t j = i + 1;
         while (j < clusters->size() && (*clusters)[j] == (*clusters)[j - 1] + 1)
             ++j;
-        const std::size_t length = std::min<std::size_t>((j - i) * clusterBytes_, bytes.size() - done);
+        const std::size_t length =
+            std::min<std::size_t>((j - i) * clusterBytes_, bytes.size() - done);
         if (auto r = image_.read(clusterOffset((*clusters)[i]), bytes.data() + done, length); !r)
             return r.error();
         done += length;
@@ -752,9 +753,8 @@ Result<std::string> FatVolume::readFile(std::string_view path) const {
 Status FatVolume::writeFolderBytes(const Folder& folder, std::size_t offset, std::size_t length) {
     // Whole sectors, as Windows writes them, so that an entry is never torn.
     const std::size_t from = offset / bytesPerSector_ * bytesPerSector_;
-    const std::size_t to = std::min(folder.bytes.size(),
-                                    (offset + length + bytesPerSector_ - 1) / bytesPerSector_ *
-                                        bytesPerSector_);
+    const std::size_t to = std::min(folder.bytes.size(), (offset + length + bytesPerSector_ - 1) /
+                                                             bytesPerSector_ * bytesPerSector_);
     for (std::size_t at = from; at < to;) {
         std::uint64_t where = 0;
         std::size_t run = 0;
@@ -910,7 +910,9 @@ Status FatVolume::addEntry(Folder& folder, const std::string& name, std::string_
             e[13] = sum;
             for (std::size_t k = 0; k < 13; ++k) {
                 const std::size_t i = (part - 1) * 13 + k;
-                const std::uint16_t unit = i < units.size() ? units[i] : i == units.size() ? 0 : 0xFFFF;
+                const std::uint16_t unit = i < units.size()    ? units[i]
+                                           : i == units.size() ? 0
+                                                               : 0xFFFF;
                 put16(e.data() + kOffsets[k], unit);
             }
             entries.push_back(e);
@@ -1057,8 +1059,8 @@ Status FatVolume::writeFile(std::string_view path, std::string_view bytes,
             std::size_t j = i + 1;
             while (j < fresh.size() && fresh[j] == fresh[j - 1] + 1)
                 ++j;
-            std::string run(bytes.substr(done, std::min<std::size_t>((j - i) * clusterBytes_,
-                                                                     bytes.size() - done)));
+            std::string run(bytes.substr(
+                done, std::min<std::size_t>((j - i) * clusterBytes_, bytes.size() - done)));
             done += run.size();
             run.resize((j - i) * clusterBytes_, '\0'); // no stale bytes after the end
             if (auto w = image_.write(clusterOffset(fresh[i]), run.data(), run.size()); !w)
@@ -1244,8 +1246,8 @@ Status FatVolume::rename(std::string_view from, std::string_view to) {
         if (!dstDir)
             return dstDir.error();
     }
-    const bool sameFolder = dstDir->fixedRoot == srcDir->fixedRoot &&
-                            dstDir->cluster == srcDir->cluster;
+    const bool sameFolder =
+        dstDir->fixedRoot == srcDir->fixedRoot && dstDir->cluster == srcDir->cluster;
     if (const Slot* clash = findSlot(parseFolder(dstDir->bytes), *name))
         if (!sameFolder || clash->shortAt != slot.shortAt)
             return failure(WinError::AlreadyExists, to, "already exists");
@@ -1307,7 +1309,8 @@ Status FatVolume::setAttributes(std::string_view path, std::uint8_t attributes) 
     constexpr std::uint8_t kSettable =
         fatattr::ReadOnly | fatattr::Hidden | fatattr::System | fatattr::Archive;
     std::uint8_t& attr = dir->bytes[slot->shortAt + 11];
-    const std::uint8_t next = static_cast<std::uint8_t>((attr & ~kSettable) | (attributes & kSettable));
+    const std::uint8_t next =
+        static_cast<std::uint8_t>((attr & ~kSettable) | (attributes & kSettable));
     if (next == attr)
         return {};
     attr = next;

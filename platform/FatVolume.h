@@ -120,8 +120,7 @@ private:
     std::uint32_t endMark() const;
     Result<std::vector<std::uint32_t>> chain(std::uint32_t first, std::string_view owner,
                                              std::size_t limit) const;
-    Result<std::vector<std::uint32_t>> allocate(std::size_t count,
-                                                std::string_view path) const;
+    Result<std::vector<std::uint32_t>> allocate(std::size_t count, std::string_view path) const;
     Status flushFat();
     Status writeFsInfo();
     std::uint64_t clusterOffset(std::uint32_t cluster) const;
@@ -152,9 +151,9 @@ private:
     std::uint32_t fatCount_ = 2;
     std::uint32_t activeFat_ = 0;
     bool mirrored_ = true;
-    std::uint64_t fatStart_ = 0;   // bytes from the volume's start
-    std::uint64_t fatBytes_ = 0;   // of each copy
-    std::uint64_t rootStart_ = 0;  // FAT12/16: the fixed root folder
+    std::uint64_t fatStart_ = 0;  // bytes from the volume's start
+    std::uint64_t fatBytes_ = 0;  // of each copy
+    std::uint64_t rootStart_ = 0; // FAT12/16: the fixed root folder
     std::uint32_t rootEntries_ = 0;
     std::uint32_t rootCluster_ = 0; // FAT32
     std::uint64_t dataStart_ = 0;

@@ -32,8 +32,8 @@ enum class WinError : std::uint32_t {
     MoreData = 234,
     NoMoreItems = 259,
     UnrecognizedVolume = 1005, // a disk image without a FAT volume Windows could start from
-    BadDb = 1009,   // the registry file cannot be read
-    BadKey = 1010,  // no such key
+    BadDb = 1009,              // the registry file cannot be read
+    BadKey = 1010,             // no such key
     CantRead = 1012,
     CantWrite = 1013,
     KeyDeleted = 1018,

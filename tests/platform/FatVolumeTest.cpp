@@ -1,11 +1,11 @@
-#include "platform/DiskImage.h"
 #include "platform/FatVolume.h"
 
+#include "platform/DiskImage.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
-#include <gtest/gtest.h>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
@@ -105,9 +105,10 @@ Image makeVolume(const fs::path& file, int bits, int kilobytes, const std::strin
 // A 40 MB disk whose first partition (from sector 2048) holds a FAT16 volume.
 Image makeDisk(const fs::path& file) {
     const std::uint64_t start = 2048, sectors = 60000;
-    auto r = sh("truncate -s 40M " + quoted(file) + " && echo 'start=2048, size=60000, type=6' | "
-                "sfdisk -q " + quoted(file) + " && mkfs.fat -F 16 --offset 2048 " + quoted(file) +
-                " 30000");
+    auto r = sh("truncate -s 40M " + quoted(file) +
+                " && echo 'start=2048, size=60000, type=6' | "
+                "sfdisk -q " +
+                quoted(file) + " && mkfs.fat -F 16 --offset 2048 " + quoted(file) + " 30000");
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     return {file, start * 512, sectors * 512};
 }
@@ -256,8 +257,8 @@ TEST_P(FatTypes, FileGrowsAndShrinksAcrossClusterBoundariesLeavingOthersUntouche
     const std::uint32_t freeAtStart = volume.freeClusters();
     const std::size_t cs = volume.clusterSize();
     unsigned seed = 20;
-    for (std::size_t size : {std::size_t{1}, cs - 1, cs, cs + 1, 3 * cs, 7 * cs + 5, cs, std::size_t{0},
-                             2 * cs}) {
+    for (std::size_t size :
+         {std::size_t{1}, cs - 1, cs, cs + 1, 3 * cs, 7 * cs + 5, cs, std::size_t{0}, 2 * cs}) {
         const std::string bytes = someBytes(size, ++seed);
         ASSERT_TRUE(volume.writeFile("Grow Me.dat", bytes)) << size;
         EXPECT_EQ(volume.readFile("GROWME~1.DAT").valueOr("?"), bytes) << size;
@@ -390,8 +391,9 @@ protected:
         ASSERT_TRUE(volume);
         fileCluster = volume->entry("VICTIM.BIN")->firstCluster;
         const std::string boot = readFile(image.file).substr(0, 512);
-        fatOffset = (static_cast<std::uint8_t>(boot[14]) | static_cast<std::uint8_t>(boot[15]) << 8) *
-                    512ull;
+        fatOffset =
+            (static_cast<std::uint8_t>(boot[14]) | static_cast<std::uint8_t>(boot[15]) << 8) *
+            512ull;
     }
 
     void patch(std::uint64_t offset, std::string bytes) {
@@ -443,8 +445,8 @@ TEST_F(DamagedImage, EntryOutsideTheVolumeOrLongerThanItsClusters) {
     ASSERT_NE(entry, std::string::npos);
     patch(entry + 26, std::string("\xF0\xFF", 2));
     expectRefused("outside the volume");
-    patch(entry + 26, std::string{static_cast<char>(fileCluster & 0xFF),
-                                  static_cast<char>(fileCluster >> 8)});
+    patch(entry + 26,
+          std::string{static_cast<char>(fileCluster & 0xFF), static_cast<char>(fileCluster >> 8)});
     patch(entry + 28, std::string("\x00\x00\x01\x00", 4)); // 64 KB in four clusters
     const std::string before = readFile(image.file);
     auto volume = FatVolume::open(image.file, true);
