@@ -1306,6 +1306,8 @@ Status FatVolume::setAttributes(std::string_view path, std::uint8_t attributes) 
     const Slot* slot = findSlot(slots, split->leaf);
     if (!slot)
         return failure(WinError::FileNotFound, path, "no such file");
+    if (slot->entry.shortName == "." || slot->entry.shortName == "..")
+        return failure(WinError::AccessDenied, path, "a folder's own entries have no attributes");
     constexpr std::uint8_t kSettable =
         fatattr::ReadOnly | fatattr::Hidden | fatattr::System | fatattr::Archive;
     std::uint8_t& attr = dir->bytes[slot->shortAt + 11];

@@ -62,6 +62,11 @@ struct FatEntry {
     bool directory() const { return attributes & fatattr::Directory; }
 };
 
+// The FAT is held in memory from the open on, and each operation reads the
+// folders it walks afresh. One process writes at a time (the caller's lock);
+// after an operation failed with a write error, open the volume again before
+// the next write, since the FAT in memory may then be ahead of the disk's.
+//
 // Paths are relative to the volume's root, components separated by "\" or
 // "/" ("WINDOWS\\WIN.INI"); "" and "\\" name the root. Names compare without
 // regard to case, and a long name's 8.3 alias finds the entry as well.

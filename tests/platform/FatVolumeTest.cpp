@@ -182,6 +182,7 @@ TEST_P(FatTypes, FilesFromMtoolsReadWithTheirLongNamesAttributesAndDates) {
 }
 
 TEST_P(FatTypes, WritesReadBackByMtoolsWithNothingForFsckToRepair) {
+    const std::string bootSector = readFile(image.file).substr(0, 512);
     FatVolume volume = openVolume(image);
     const DosStamp stamp{static_cast<std::uint16_t>(21 << 9 | 2 << 5 | 3),
                          static_cast<std::uint16_t>(10 << 11 | 4 << 5 | 6)};
@@ -190,6 +191,8 @@ TEST_P(FatTypes, WritesReadBackByMtoolsWithNothingForFsckToRepair) {
     ASSERT_TRUE(image.fsckClean());
     ASSERT_TRUE(volume.createDirectory("Program Files", stamp));
     ASSERT_TRUE(volume.createDirectory("Program Files\\Velkan", stamp));
+    EXPECT_EQ(volume.setAttributes("Program Files\\Velkan\\..", fatattr::Hidden).error().code,
+              WinError::AccessDenied);
     ASSERT_TRUE(image.fsckClean());
     const std::string pack = someBytes(9000, 3);
     ASSERT_TRUE(volume.writeFile("Program Files/Velkan/Sun Theme.vkp", pack, stamp));
@@ -241,6 +244,8 @@ TEST_P(FatTypes, WritesReadBackByMtoolsWithNothingForFsckToRepair) {
     EXPECT_EQ(namesOf(volume.list("\\")), (std::vector<std::string>{"CONFIG.SYS", "README.TXT"}));
     const std::string root = image.mdir("");
     EXPECT_EQ(root.find("Velkan"), std::string::npos) << root;
+
+    EXPECT_EQ(readFile(image.file).substr(0, 512), bootSector);
 
     // A fresh open sees the same as the volume that wrote it.
     FatVolume again = openVolume(image, false);
