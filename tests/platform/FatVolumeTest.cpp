@@ -343,6 +343,17 @@ TEST(FatVolume, NamesWindowsRefusesAreRefused) {
     EXPECT_TRUE(aliases.count("LONGNA~9.TEX"));
     EXPECT_TRUE(aliases.count("LONGN~10.TEX"));
     ASSERT_TRUE(image.fsckClean());
+
+    // Long names carry any Unicode; the alias keeps what 8.3 can.
+    ASSERT_TRUE(volume.createDirectory("Überblick"));
+    ASSERT_TRUE(volume.writeFile("Überblick\\日本語 Notes.txt", "kana"));
+    const auto inner = volume.list("ÜBERBLICK");
+    ASSERT_TRUE(inner) << inner.error().message;
+    ASSERT_EQ(inner->size(), 3u);
+    EXPECT_EQ((*inner)[2].name, "日本語 Notes.txt");
+    EXPECT_EQ((*inner)[2].shortName, "___NOT~1.TXT");
+    EXPECT_EQ(image.mtype("Überblick/日本語 Notes.txt"), "kana");
+    ASSERT_TRUE(image.fsckClean());
 }
 
 TEST(FatVolume, PartitionedDiskAndFixedVhdKeepEveryByteOutsideTheVolume) {
