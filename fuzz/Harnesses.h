@@ -41,4 +41,8 @@ void fuzzRegistry(const std::uint8_t* data, std::size_t size);
 // A machine's SYSTEM.DAT or USER.DAT, parsed and written back.
 void fuzzCreg(const std::uint8_t* data, std::size_t size);
 
+// A drive C: kept as a disk image: the partition table or VHD footer, the FAT
+// volume's boot sector, FAT and folders, read through and written once.
+void fuzzFatImage(const std::uint8_t* data, std::size_t size);
+
 } // namespace velkan::fuzz

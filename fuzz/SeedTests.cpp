@@ -200,7 +200,8 @@ const std::map<std::string, Harness> kHarnesses = {{"ico", velkan::fuzz::fuzzIco
                                                    {"wininit", velkan::fuzz::fuzzWinInit},
                                                    {"msdossys", velkan::fuzz::fuzzMsdosSys},
                                                    {"registry", velkan::fuzz::fuzzRegistry},
-                                                   {"creg", velkan::fuzz::fuzzCreg}};
+                                                   {"creg", velkan::fuzz::fuzzCreg},
+                                                   {"fat", velkan::fuzz::fuzzFatImage}};
 
 std::vector<Bytes> corpus(const std::string& name) {
     std::vector<Bytes> out = seeds()[name];
@@ -246,7 +247,8 @@ TEST_P(FuzzSeeds, EveryCutAndChangedByteOfTheSeedsIsReadSafely) {
 
 INSTANTIATE_TEST_SUITE_P(Readers, FuzzSeeds,
                          testing::Values("ico", "pe", "ne", "dib", "png", "bmp", "packindex",
-                                         "profile", "wininit", "msdossys", "registry", "creg"));
+                                         "profile", "wininit", "msdossys", "registry", "creg",
+                                         "fat"));
 
 } // namespace
 

@@ -22,18 +22,22 @@ enum class WinError : std::uint32_t {
     ReadFault = 30,
     HandleEof = 38,
     FileExists = 80,
+    CannotMake = 82, // a FAT12/16 root folder has no free entry left
     InvalidParameter = 87,
     DiskFull = 112,
+    InvalidName = 123,
     NegativeSeek = 131,
     DirNotEmpty = 145,
     AlreadyExists = 183,
     MoreData = 234,
     NoMoreItems = 259,
-    BadDb = 1009,   // the registry file cannot be read
-    BadKey = 1010,  // no such key
+    UnrecognizedVolume = 1005, // a disk image without a FAT volume Windows could start from
+    BadDb = 1009,              // the registry file cannot be read
+    BadKey = 1010,             // no such key
     CantRead = 1012,
     CantWrite = 1013,
     KeyDeleted = 1018,
+    DiskCorrupt = 1393, // a disk image's FAT structures contradict themselves
 };
 
 struct Error {

@@ -12,7 +12,7 @@ packages=(
   xdg-utils
   icoutils clang libclang-rt-14-dev
   libcreg-utils
-  mtools dosfstools
+  mtools dosfstools fdisk
   xvfb openbox xdotool x11-utils xclip imagemagick
 )
 
