@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Windows 95 looks a person sees: the close box's heavy cross, a flat
-# speed button that keeps its picture under the pointer, Windows 95's yellow
+# speed button that keeps its picture under the pointer, the "&Restore icon"
+# menu at the form's point, Windows 95's yellow
 # folders in the folder list, TranspSB letting the Preview's logo show
 # through, and "Future problems" standing in the middle of the screen.
 source "$(dirname "$0")/desktop.sh"
@@ -27,6 +28,21 @@ shot hover
 [ "$idle" -ge 20 ] || fail "no picture on StartSE ($idle coloured pixels)"
 [ "$hovered" -ge $((idle / 2)) ] || fail "the picture went under the pointer: $hovered of $idle coloured pixels"
 move_in "$MAIN" 20 300
+
+# A right click on an entry's picture opens "&Restore icon" at the form's
+# point: the window's corner plus the picture's place in its group, plus 60.
+eval "$(xdotool getwindowgeometry --shell "$MAIN")"
+want="$((X + 62 + 60)) $((Y + 18 + 60))"
+xwininfo -root -children | awk '/^ +0x/ {print $1}' | sort > "$WORK/windows-before"
+click_in "$MAIN" $((PX + 4 + 62 + 16)) $((PY + 2 + 18 + 16)) 3
+shot restore-icon-menu
+xwininfo -root -children | awk '/^ +0x/ {print $1}' | sort > "$WORK/windows-after"
+menus=""
+for id in $(comm -13 "$WORK/windows-before" "$WORK/windows-after"); do
+    menus+="$(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4} /Map State: IsViewable/ {print x, y}') "
+done
+[[ " $menus " == *" $want "* ]] || fail "the Restore icon menu opened at '$menus', not at $want"
+keys Escape
 
 # The folder list draws Windows 95's yellow folders.
 click_in "$MAIN" "$TAB_THEMES_X" "$TAB_Y"
