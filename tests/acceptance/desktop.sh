@@ -48,14 +48,19 @@ start_desktop() {
     done
     export DISPLAY=":$(head -1 "$displayfile")"
     wait_for 10 xdpyinfo > /dev/null 2>&1 || fail "no display"
-    openbox --sm-disable > "$WORK/wm.log" 2>&1 &
-    PIDS+=($!)
-    # The window manager is up once it owns the root window's properties.
-    for _ in $(seq 200); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
-        sleep 0.05
+    # The window manager is up once it owns the root window's properties. On a
+    # loaded machine it has been seen to give up while the display settled:
+    # it gets a second try.
+    for _ in 1 2; do
+        openbox --sm-disable > "$WORK/wm.log" 2>&1 &
+        PIDS+=($!)
+        for _ in $(seq 200); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+            kill -0 "${PIDS[-1]}" 2>/dev/null || break
+            sleep 0.05
+        done
     done
-    fail "no window manager"
+    fail "no window manager: $(cat "$WORK/wm.log")"
 }
 
 # Places in the main window, from its outer corner: the Windows 95 dialog
