@@ -1004,20 +1004,41 @@ void pointEntry(std::uint8_t* e, std::uint32_t cluster, std::uint32_t size) {
 
 } // namespace
 
-Status FatVolume::writeFile(std::string_view path, std::string_view bytes,
-                            std::optional<DosStamp> when) {
+// What a change to one entry works on: the folder that holds it, that
+// folder's entries, and the entry named by the path's last part, if any.
+struct FatVolume::Target {
+    Folder dir;
+    std::vector<Slot> slots;
+    std::string leaf;
+    std::optional<std::size_t> index;
+    const Slot* slot() const { return index ? &slots[*index] : nullptr; }
+};
+
+Result<FatVolume::Target> FatVolume::changeTarget(std::string_view path, WinError rootCode,
+                                                  const char* atRoot) const {
     if (!image_.writable())
         return failure(WinError::AccessDenied, path, "the image is open for reading only");
     auto split = splitPath(path);
     if (!split)
-        return failure(WinError::AccessDenied, path, "the root folder is not a file");
+        return failure(rootCode, path, atRoot);
     auto dir = resolveFolder(split->parent);
     if (!dir)
         return dir.error();
+    Target target{std::move(*dir), {}, split->leaf, std::nullopt};
+    target.slots = parseFolder(target.dir.bytes);
+    if (const Slot* found = findSlot(target.slots, split->leaf))
+        target.index = static_cast<std::size_t>(found - target.slots.data());
+    return target;
+}
+
+Status FatVolume::writeFile(std::string_view path, std::string_view bytes,
+                            std::optional<DosStamp> when) {
+    auto target = changeTarget(path, WinError::AccessDenied, "the root folder is not a file");
+    if (!target)
+        return target.error();
     if (bytes.size() > 0xFFFFFFFFu)
         return failure(WinError::DiskFull, path, "FAT holds no file of 4 GB or more");
-    const auto slots = parseFolder(dir->bytes);
-    const Slot* existing = findSlot(slots, split->leaf);
+    const Slot* existing = target->slot();
     std::optional<std::string> name;
     std::vector<std::uint32_t> oldChain;
     if (existing) {
@@ -1032,7 +1053,7 @@ Status FatVolume::writeFile(std::string_view path, std::string_view bytes,
             oldChain = std::move(*old);
         }
     } else {
-        name = cleanName(split->leaf);
+        name = cleanName(target->leaf);
         if (!name || *name == "." || *name == "..")
             return failure(WinError::InvalidName, path, "not a name Windows allows");
     }
@@ -1044,7 +1065,7 @@ Status FatVolume::writeFile(std::string_view path, std::string_view bytes,
                        "there is not enough space on the disk (" + std::to_string(needed) +
                            " clusters needed, " + std::to_string(freeCount_) + " free)");
     if (!existing)
-        if (auto room = checkRoom(*dir, *name, needed, path); !room)
+        if (auto room = checkRoom(target->dir, *name, needed, path); !room)
             return room;
     const DosStamp stamp = when ? *when : DosStamp::now();
 
@@ -1079,11 +1100,11 @@ Status FatVolume::writeFile(std::string_view path, std::string_view bytes,
     }
     const std::uint32_t first = fresh.empty() ? 0 : fresh.front();
     if (existing) {
-        std::uint8_t* e = dir->bytes.data() + existing->shortAt;
+        std::uint8_t* e = target->dir.bytes.data() + existing->shortAt;
         e[11] |= fatattr::Archive;
         stampEntry(e, stamp, false);
         pointEntry(e, first, static_cast<std::uint32_t>(bytes.size()));
-        if (auto w = writeFolderBytes(*dir, existing->shortAt, kEntry); !w)
+        if (auto w = writeFolderBytes(target->dir, existing->shortAt, kEntry); !w)
             return w;
         if (auto s = image_.sync(); !s)
             return s;
@@ -1093,24 +1114,19 @@ Status FatVolume::writeFile(std::string_view path, std::string_view bytes,
     e[11] = fatattr::Archive;
     stampEntry(e, stamp, true);
     pointEntry(e, first, static_cast<std::uint32_t>(bytes.size()));
-    return addEntry(*dir, *name, path, e);
+    return addEntry(target->dir, *name, path, e);
 }
 
 Status FatVolume::createDirectory(std::string_view path, std::optional<DosStamp> when) {
-    if (!image_.writable())
-        return failure(WinError::AccessDenied, path, "the image is open for reading only");
-    auto split = splitPath(path);
-    if (!split)
-        return failure(WinError::AlreadyExists, path, "the root folder exists");
-    auto dir = resolveFolder(split->parent);
-    if (!dir)
-        return dir.error();
-    if (findSlot(parseFolder(dir->bytes), split->leaf))
+    auto target = changeTarget(path, WinError::AlreadyExists, "the root folder exists");
+    if (!target)
+        return target.error();
+    if (target->slot())
         return failure(WinError::AlreadyExists, path, "already exists");
-    auto name = cleanName(split->leaf);
+    auto name = cleanName(target->leaf);
     if (!name || *name == "." || *name == "..")
         return failure(WinError::InvalidName, path, "not a name Windows allows");
-    if (auto room = checkRoom(*dir, *name, 1, path); !room)
+    if (auto room = checkRoom(target->dir, *name, 1, path); !room)
         return room;
     const DosStamp stamp = when ? *when : DosStamp::now();
     auto got = allocate(1, path);
@@ -1127,7 +1143,7 @@ Status FatVolume::createDirectory(std::string_view path, std::optional<DosStamp>
     stampEntry(dotdot, stamp, true);
     pointEntry(dot, c, 0);
     // The root is cluster 0 in "..", also on FAT32 where it has a real one.
-    pointEntry(dotdot, dir->fixedRoot || dir->cluster == rootCluster_ ? 0 : dir->cluster, 0);
+    pointEntry(dotdot, target->dir.fixedRoot || target->dir.cluster == rootCluster_ ? 0 : target->dir.cluster, 0);
     if (auto w = image_.write(clusterOffset(c), cluster.data(), cluster.size()); !w)
         return w;
     if (auto s = image_.sync(); !s)
@@ -1142,20 +1158,14 @@ Status FatVolume::createDirectory(std::string_view path, std::optional<DosStamp>
     e[11] = fatattr::Directory;
     stampEntry(e, stamp, true);
     pointEntry(e, c, 0);
-    return addEntry(*dir, *name, path, e);
+    return addEntry(target->dir, *name, path, e);
 }
 
 Status FatVolume::deleteFile(std::string_view path) {
-    if (!image_.writable())
-        return failure(WinError::AccessDenied, path, "the image is open for reading only");
-    auto split = splitPath(path);
-    if (!split)
-        return failure(WinError::AccessDenied, path, "the root folder is not a file");
-    auto dir = resolveFolder(split->parent);
-    if (!dir)
-        return dir.error();
-    const auto slots = parseFolder(dir->bytes);
-    const Slot* slot = findSlot(slots, split->leaf);
+    auto target = changeTarget(path, WinError::AccessDenied, "the root folder is not a file");
+    if (!target)
+        return target.error();
+    const Slot* slot = target->slot();
     if (!slot)
         return failure(WinError::FileNotFound, path, "no such file");
     if (slot->entry.directory())
@@ -1169,22 +1179,16 @@ Status FatVolume::deleteFile(std::string_view path) {
             return got.error();
         clusters = std::move(*got);
     }
-    if (auto r = removeEntry(*dir, *slot); !r)
+    if (auto r = removeEntry(target->dir, *slot); !r)
         return r;
     return freeChain(clusters);
 }
 
 Status FatVolume::removeDirectory(std::string_view path) {
-    if (!image_.writable())
-        return failure(WinError::AccessDenied, path, "the image is open for reading only");
-    auto split = splitPath(path);
-    if (!split)
-        return failure(WinError::AccessDenied, path, "the root folder cannot be removed");
-    auto dir = resolveFolder(split->parent);
-    if (!dir)
-        return dir.error();
-    const auto slots = parseFolder(dir->bytes);
-    const Slot* slot = findSlot(slots, split->leaf);
+    auto target = changeTarget(path, WinError::AccessDenied, "the root folder cannot be removed");
+    if (!target)
+        return target.error();
+    const Slot* slot = target->slot();
     if (!slot)
         return failure(WinError::FileNotFound, path, "no such folder");
     if (!slot->entry.directory() || slot->entry.shortName == "." || slot->entry.shortName == "..")
@@ -1197,7 +1201,7 @@ Status FatVolume::removeDirectory(std::string_view path) {
     for (const auto& child : parseFolder(inner->bytes))
         if (child.entry.shortName != "." && child.entry.shortName != "..")
             return failure(WinError::DirNotEmpty, path, "the folder is not empty");
-    if (auto r = removeEntry(*dir, *slot); !r)
+    if (auto r = removeEntry(target->dir, *slot); !r)
         return r;
     return freeChain(inner->clusters);
 }
@@ -1294,29 +1298,23 @@ Status FatVolume::rename(std::string_view from, std::string_view to) {
 }
 
 Status FatVolume::setAttributes(std::string_view path, std::uint8_t attributes) {
-    if (!image_.writable())
-        return failure(WinError::AccessDenied, path, "the image is open for reading only");
-    auto split = splitPath(path);
-    if (!split)
-        return failure(WinError::AccessDenied, path, "the root folder has no attributes");
-    auto dir = resolveFolder(split->parent);
-    if (!dir)
-        return dir.error();
-    const auto slots = parseFolder(dir->bytes);
-    const Slot* slot = findSlot(slots, split->leaf);
+    auto target = changeTarget(path, WinError::AccessDenied, "the root folder has no attributes");
+    if (!target)
+        return target.error();
+    const Slot* slot = target->slot();
     if (!slot)
         return failure(WinError::FileNotFound, path, "no such file");
     if (slot->entry.shortName == "." || slot->entry.shortName == "..")
         return failure(WinError::AccessDenied, path, "a folder's own entries have no attributes");
     constexpr std::uint8_t kSettable =
         fatattr::ReadOnly | fatattr::Hidden | fatattr::System | fatattr::Archive;
-    std::uint8_t& attr = dir->bytes[slot->shortAt + 11];
+    std::uint8_t& attr = target->dir.bytes[slot->shortAt + 11];
     const std::uint8_t next =
         static_cast<std::uint8_t>((attr & ~kSettable) | (attributes & kSettable));
     if (next == attr)
         return {};
     attr = next;
-    if (auto w = writeFolderBytes(*dir, slot->shortAt, kEntry); !w)
+    if (auto w = writeFolderBytes(target->dir, slot->shortAt, kEntry); !w)
         return w;
     return image_.sync();
 }

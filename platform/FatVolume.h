@@ -132,6 +132,10 @@ private:
 
     Result<Folder> loadFolder(std::uint32_t cluster, std::string_view path) const;
     Result<Folder> resolveFolder(std::string_view path) const;
+    struct Target;
+    // The folder, its entries and the named entry a change to `path` works
+    // on; `rootCode` and `atRoot` say why the root itself cannot be changed.
+    Result<Target> changeTarget(std::string_view path, WinError rootCode, const char* atRoot) const;
     Status writeFolderBytes(const Folder& folder, std::size_t offset, std::size_t length);
     struct Placement {
         std::size_t offset = 0; // of the first entry, once the folder has grown
