@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The Windows 95 looks a person sees: the close box's heavy cross, a flat
-# speed button that keeps its picture under the pointer, the "&Restore icon"
-# menu at the form's point, Windows 95's yellow
+# The Windows 95 looks a person sees: the bold caption text, the close
+# box's heavy cross, a flat speed button that keeps its picture under the
+# pointer, the "&Restore icon" menu at the form's point, Windows 95's yellow
 # folders in the folder list, TranspSB letting the Preview's logo show
 # through, and "Future problems" standing in the middle of the screen.
 source "$(dirname "$0")/desktop.sh"
@@ -15,6 +15,11 @@ MAIN_W=$WIDTH
 # the button's face (a thin 6 by 6 cross has 11).
 cross=$(count_colour "$MAIN" $((MAIN_W - 21)) 5 14 12 000000)
 [ "$cross" -ge 20 ] || fail "the close glyph has $cross black pixels, not Windows 95's heavy cross"
+
+# The caption's text is bold, as the caption font asks: about 290 white
+# pixels of "Velkan ' 97 ver. 2.51" in bold against 170 in the normal weight.
+title=$(count_colour "$MAIN" 20 3 200 18 FFFFFF)
+[ "$title" -ge 240 ] || fail "the caption text has $title white pixels: not bold"
 
 # The Start button's picture stays on the flat StartSE button under the pointer.
 SE_X=$((PX + 270 + 148)) SE_Y=$((PY + 2 + 13))
