@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -120,6 +121,13 @@ MessageBoxDialog::MessageBoxDialog(QWidget* parent, const MessageBoxRequest& req
             button->setFocus();
         }
         QObject::connect(button, &QPushButton::clicked, &d, [&d, id] { d.done(id); });
+        // In a Windows message box the underlined letter alone presses its
+        // button: nothing else there takes typing.
+        const QString caption = button->text();
+        if (const qsizetype amp = caption.indexOf('&'); amp >= 0 && amp + 1 < caption.size()) {
+            auto* letter = new QShortcut(QKeySequence(caption[amp + 1].toUpper()), &d);
+            QObject::connect(letter, &QShortcut::activated, button, &QPushButton::click);
+        }
         row->addWidget(button);
     }
     row->addStretch(1);
