@@ -1235,7 +1235,8 @@ Status FatVolume::rename(std::string_view from, std::string_view to) {
         return dstDir.error();
     const std::uint32_t moved = slot.entry.directory() ? slot.entry.firstCluster : 0;
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        const Slot* step = findSlot(parseFolder(dstDir->bytes), parts[i]);
+        const auto stepSlots = parseFolder(dstDir->bytes);
+        const Slot* step = findSlot(stepSlots, parts[i]);
         const std::string here = joinPath(parts, i + 1);
         if (!step || !step->entry.directory())
             return failure(WinError::PathNotFound, here, "no such folder");
@@ -1252,7 +1253,8 @@ Status FatVolume::rename(std::string_view from, std::string_view to) {
     }
     const bool sameFolder =
         dstDir->fixedRoot == srcDir->fixedRoot && dstDir->cluster == srcDir->cluster;
-    if (const Slot* clash = findSlot(parseFolder(dstDir->bytes), *name))
+    const auto dstSlots = parseFolder(dstDir->bytes);
+    if (const Slot* clash = findSlot(dstSlots, *name))
         if (!sameFolder || clash->shortAt != slot.shortAt)
             return failure(WinError::AlreadyExists, to, "already exists");
     {
