@@ -149,7 +149,17 @@ private:
 // Processors with BMI2 and LZCNT shift by a register and count leading zeros
 // in one instruction each, which the steps do a dozen times; the same
 // integer arithmetic either way, so the same counts.
-#if defined(__x86_64__) && defined(__GNUC__) && defined(__linux__)
+// The clone is picked by a resolver the loader runs before a sanitizer's
+// runtime is up; ThreadSanitizer's instrumented resolver crashes there, so
+// sanitized builds keep the one default version.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
+#define VELKAN_SUN_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer) || __has_feature(address_sanitizer)
+#define VELKAN_SUN_SANITIZED 1
+#endif
+#endif
+#if defined(__x86_64__) && defined(__GNUC__) && defined(__linux__) && !defined(VELKAN_SUN_SANITIZED)
 #define VELKAN_SUN_CLONES [[gnu::target_clones("arch=x86-64-v3", "default")]]
 #else
 #define VELKAN_SUN_CLONES
