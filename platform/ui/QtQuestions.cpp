@@ -23,12 +23,7 @@ void QtQuestions::registerModalView(const std::string& windowName, ModalView vie
     views_[windowName] = std::move(view);
 }
 
-QString QtQuestions::messageText(const std::string& text) {
-    MessageBoxRequest request;
-    request.text = text;
-    MessageBoxDialog box(nullptr, request);
-    return messageBoxText(&box.dialog());
-}
+QString QtQuestions::messageText(const std::string& text) { return messageBoxLines(text); }
 
 int QtQuestions::messageBox(const MessageBoxRequest& request) {
     return showMessageBox(parent_, request);

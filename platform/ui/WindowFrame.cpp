@@ -44,16 +44,17 @@ QString buttonCaption(int id) {
     return {};
 }
 
-QString plainLines(const std::string& text) {
+
+constexpr const char* kAnswerProperty = "velkanAnswer";
+
+} // namespace
+
+QString messageBoxLines(const std::string& text) {
     QStringList lines;
     for (const auto& line : messageLines(text))
         lines << QString::fromLatin1(line.c_str());
     return lines.join('\n');
 }
-
-constexpr const char* kAnswerProperty = "velkanAnswer";
-
-} // namespace
 
 void setWindowFramer(WindowFramer f) { framer() = std::move(f); }
 
@@ -102,7 +103,7 @@ MessageBoxDialog::MessageBoxDialog(QWidget* parent, const MessageBoxRequest& req
     auto* text = new QLabel(&d);
     text->setObjectName("MessageText");
     text->setTextFormat(Qt::PlainText);
-    text->setText(plainLines(request.text));
+    text->setText(messageBoxLines(request.text));
     text->setMinimumHeight(32);
     top->addWidget(text, 1, Qt::AlignLeft | Qt::AlignVCenter);
     column->addLayout(top);

@@ -52,6 +52,9 @@ private:
 QString messageBoxText(QWidget* window);
 std::vector<QAbstractButton*> messageBoxButtons(QWidget* window);
 
+// A message text as the box shows it, its "\r" breaks as lines.
+QString messageBoxLines(const std::string& text);
+
 // A message box over `parent`, framed like every window of the program.
 int showMessageBox(QWidget* parent, const MessageBoxRequest& request);
 
