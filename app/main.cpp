@@ -37,10 +37,9 @@ bool autoloadRequested(const std::vector<std::string>& args) {
 // What keeps the machine from being worked on at all, told before anything
 // else would mistake it for an unknown shell or an empty registry.
 std::optional<std::string> unusableMachine(const velkan::platform::Machine& machine) {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(machine.driveC(), ec))
+    if (!machine.driveRoot('C'))
         return "Drive C: of the machine is missing: " + machine.driveC().string() +
-               " is not a folder.";
+               " is neither a folder nor a disk image.";
     if (auto registry = velkan::platform::machineRegistry(machine).check(); !registry)
         return "The registry of the machine cannot be read:\r" + registry.error().message;
     return std::nullopt;

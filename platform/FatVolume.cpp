@@ -193,8 +193,7 @@ bool shortNameChar(char c) {
     return std::string_view("!#$%&'()-@^_`{}~").find(c) != std::string_view::npos;
 }
 
-// Whether the name can be the 8.3 entry itself. Lower case needs a long name,
-// as Windows 95 keeps the case a name was given in only there.
+// Whether the name can be an 8.3 entry as it is spelt, upper case.
 bool validShortName(std::string_view name) {
     const auto dot = name.find('.');
     const std::string_view base = name.substr(0, dot);
@@ -843,7 +842,7 @@ Result<std::size_t> FatVolume::reserveSlots(Folder& folder, std::size_t count,
 }
 
 std::size_t FatVolume::entriesFor(const std::string& name) {
-    if (validShortName(name))
+    if (validShortName(upperAscii(name)))
         return 1;
     return 1 + (utf8ToUtf16(name)->size() + 12) / 13;
 }
@@ -867,7 +866,10 @@ Status FatVolume::addEntry(Folder& folder, const std::string& name, std::string_
     const auto slots = parseFolder(folder.bytes);
     std::string alias;
     const std::string upperName = upperAscii(name);
-    const bool plain = validShortName(name) && upperName == name;
+    // A name that fits 8.3 is stored as DOS stores it, in upper case and
+    // without a long name: the files Windows 95 itself names that way have
+    // none, and a long entry only to keep the case would set them apart.
+    const bool plain = validShortName(upperName);
     auto taken = [&](const std::string& candidate) {
         for (const auto& slot : slots)
             if (sameName(slot.entry.shortName, candidate) || sameName(slot.entry.name, candidate))
@@ -875,8 +877,6 @@ Status FatVolume::addEntry(Folder& folder, const std::string& name, std::string_
         return false;
     };
     if (plain) {
-        alias = name;
-    } else if (validShortName(upperName) && !taken(upperName)) {
         alias = upperName;
     } else {
         const auto dot = name.rfind('.');

@@ -2,9 +2,11 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/FaultInjection.h"
+#include "platform/ImageDrive.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
+#include <limits>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -50,6 +52,10 @@ const char* win32Text(WinError code) {
         return "The directory is not empty.";
     case WinError::AlreadyExists:
         return "Cannot create a file when that file already exists.";
+    case WinError::CannotMake:
+        return "The directory or file cannot be created.";
+    case WinError::InvalidName:
+        return "The filename, directory name, or volume label syntax is incorrect.";
     default:
         return "The operation failed.";
     }
@@ -141,8 +147,124 @@ Status writeAll(int fd, std::string_view bytes, const fs::path& path, const std:
     return {};
 }
 
+
+// ---- Drive C: in a disk image
+
+using imagedrive::Place;
+
+// The FAT layer's own words where they say what is wrong with the image;
+// Windows' words for the everyday failures, so that a message reads the same
+// whether drive C: is a folder or an image.
+Error fromImage(const Error& error, const std::string& name) {
+    switch (error.code) {
+    case WinError::DiskCorrupt:
+    case WinError::UnrecognizedVolume:
+    case WinError::ReadFault:
+    case WinError::WriteFault:
+    case WinError::NotReady:
+        return error;
+    default:
+        return fail(error.code, name);
+    }
+}
+
+std::optional<Place> inImage(const fs::path& path, const std::string& name) {
+    return imagedrive::locate(path, name);
+}
+
+constexpr std::uint8_t kKeptAttributes = fatattr::ReadOnly | fatattr::Hidden | fatattr::System;
+
+FileAttributes attributesOf(const FatEntry& entry, bool imageWritable) {
+    FileAttributes attributes;
+    attributes.directory = entry.directory();
+    attributes.readOnly = !imageWritable || (entry.attributes & fatattr::ReadOnly);
+    attributes.size = attributes.directory ? 0 : entry.size;
+    return attributes;
+}
+
+// The bytes a copy takes, with the date and attributes it passes on.
+struct CopySource {
+    std::string bytes;
+    DosStamp modified;
+    std::uint8_t attributes = fatattr::Archive;
+};
+
+Result<CopySource> copySource(const fs::path& from, const std::string& fromName) {
+    CopySource source;
+    if (auto place = inImage(from, fromName)) {
+        auto entry = imagedrive::entry(*place);
+        if (!entry)
+            return fromImage(entry.error(), fromName);
+        if (entry->directory())
+            return fail(WinError::AccessDenied, fromName);
+        auto bytes = imagedrive::readFile(*place);
+        if (!bytes)
+            return fromImage(bytes.error(), fromName);
+        source.bytes = std::move(*bytes);
+        source.modified = entry->modified;
+        source.attributes = static_cast<std::uint8_t>((entry->attributes & kKeptAttributes) |
+                                                      fatattr::Archive);
+        return source;
+    }
+    struct stat st {};
+    if (::stat(from.c_str(), &st) == 0 && isSpecial(st))
+        return notRegular(fromName);
+    if (S_ISDIR(st.st_mode))
+        return fail(WinError::AccessDenied, fromName);
+    Result<File> file = File::open(from, OpenMode::Read, fromName);
+    if (!file)
+        return file.error();
+    Result<std::uint64_t> size = file->size();
+    if (!size)
+        return size.error();
+    auto bytes = file->read(static_cast<size_t>(*size));
+    if (!bytes)
+        return bytes.error();
+    source.bytes = std::move(*bytes);
+    source.modified = DosStamp::fromTime(st.st_mtim.tv_sec);
+    if (::access(from.c_str(), W_OK) != 0)
+        source.attributes |= fatattr::ReadOnly;
+    return source;
+}
+
+// CopyFile where either side lies in a disk image.
+Status copyThroughImage(const fs::path& from, const fs::path& to, bool failIfExists,
+                        const std::string& fromName, const std::string& toName) {
+    auto source = copySource(from, fromName);
+    if (!source)
+        return source.error();
+    auto target = inImage(to, toName);
+    if (!target) {
+        if (entryExists(to) && failIfExists)
+            return fail(WinError::FileExists, toName);
+        if (isFolder(to) || (entryExists(to) && !writable(to)))
+            return fail(WinError::AccessDenied, toName);
+        if (Status written = writeFileAtomically(to, source->bytes); !written)
+            return fail(written.error().code, toName);
+        return {};
+    }
+    if (auto existing = imagedrive::entry(*target)) {
+        if (failIfExists)
+            return fail(WinError::FileExists, toName);
+        if (existing->directory() || (existing->attributes & fatattr::ReadOnly))
+            return fail(WinError::AccessDenied, toName);
+    } else if (existing.error().code != WinError::FileNotFound) {
+        return fromImage(existing.error(), toName);
+    }
+    if (Status written = imagedrive::writeFile(*target, source->bytes, source->modified); !written)
+        return fromImage(written.error(), toName);
+    // A copy carries the source's attributes, as CopyFile does; a new file
+    // starts with the archive bit alone.
+    if (source->attributes != fatattr::Archive)
+        if (Status set = imagedrive::setAttributes(*target, source->attributes); !set)
+            return fromImage(set.error(), toName);
+    return {};
+}
+
 Status copyHost(const fs::path& from, const fs::path& to, bool failIfExists,
                 const std::string& fromName, const std::string& toName) {
+    if (inImage(from, fromName) || inImage(to, toName))
+        return copyThroughImage(from, to, failIfExists, fromName, toName);
     if (struct stat before {}; ::stat(from.c_str(), &before) == 0 && isSpecial(before))
         return notRegular(fromName);
     bool special = false;
@@ -235,6 +357,13 @@ Status copyHost(const fs::path& from, const fs::path& to, bool failIfExists,
 }
 
 Status deleteHost(const fs::path& path, const std::string& name) {
+    if (auto place = inImage(path, name)) {
+        if (place->inner.empty())
+            return fail(WinError::AccessDenied, name);
+        if (Status deleted = imagedrive::deleteFile(*place); !deleted)
+            return fromImage(deleted.error(), name);
+        return {};
+    }
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0)
         return fromErrno(errno, path, name);
@@ -246,6 +375,13 @@ Status deleteHost(const fs::path& path, const std::string& name) {
 }
 
 Status createFolderHost(const fs::path& path, const std::string& name) {
+    if (auto place = inImage(path, name)) {
+        if (place->inner.empty())
+            return fail(WinError::AlreadyExists, name);
+        if (Status made = imagedrive::createDirectory(*place); !made)
+            return fromImage(made.error(), name);
+        return {};
+    }
     if (faultGuarded(FaultKind::Mkdir, path, [&] { return ::mkdir(path.c_str(), 0777); }) != 0) {
         if (errno == EEXIST)
             return fail(WinError::AlreadyExists, name);
@@ -257,6 +393,13 @@ Status createFolderHost(const fs::path& path, const std::string& name) {
 }
 
 Status removeFolderHost(const fs::path& path, const std::string& name) {
+    if (auto place = inImage(path, name)) {
+        if (place->inner.empty())
+            return fail(WinError::AccessDenied, name);
+        if (Status removed = imagedrive::removeDirectory(*place); !removed)
+            return fromImage(removed.error(), name);
+        return {};
+    }
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0)
         return fromErrno(errno, path, name);
@@ -271,6 +414,12 @@ Status removeFolderHost(const fs::path& path, const std::string& name) {
 }
 
 Result<FileAttributes> attributesHost(const fs::path& path, const std::string& name) {
+    if (auto place = inImage(path, name)) {
+        auto entry = imagedrive::entry(*place);
+        if (!entry)
+            return fromImage(entry.error(), name);
+        return attributesOf(*entry, imagedrive::writable(*place));
+    }
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return fromErrno(errno, path, name);
@@ -292,6 +441,16 @@ Result<std::string> readAllHost(const fs::path& path, const std::string& name) {
 }
 
 Status writeAllHost(const fs::path& path, std::string_view bytes, const std::string& name) {
+    if (auto place = inImage(path, name)) {
+        if (place->inner.empty())
+            return fail(WinError::AccessDenied, name);
+        if (auto existing = imagedrive::entry(*place);
+            existing && (existing->directory() || (existing->attributes & fatattr::ReadOnly)))
+            return fail(WinError::AccessDenied, name);
+        if (Status written = imagedrive::writeFile(*place, bytes); !written)
+            return fromImage(written.error(), name);
+        return {};
+    }
     fs::path parent = path.parent_path();
     if (!parent.empty() && !isFolder(parent))
         return fail(WinError::PathNotFound, name);
@@ -375,9 +534,37 @@ struct Matcher {
 };
 
 // Lists `folder`; `driveRoot` (when given) confines links to that drive.
+Result<std::vector<FindEntry>> listImageFolder(const Place& folder, std::string_view pattern,
+                                               const std::string& name) {
+    auto listed = imagedrive::list(folder);
+    if (!listed) {
+        const WinError code = listed.error().code;
+        if (code == WinError::FileNotFound || code == WinError::PathNotFound)
+            return fail(WinError::PathNotFound, name);
+        return fromImage(listed.error(), name);
+    }
+    const bool canWrite = imagedrive::writable(folder);
+    std::vector<FindEntry> entries;
+    for (const FatEntry& entry : *listed) {
+        const bool dot = entry.name == "." || entry.name == "..";
+        if (!matchesWildcard(pattern, entry.name) &&
+            (dot || !matchesWildcard(pattern, entry.shortName)))
+            continue;
+        FindEntry found;
+        found.name = entry.name;
+        found.directory = entry.directory();
+        found.readOnly = !canWrite || (entry.attributes & fatattr::ReadOnly);
+        found.size = found.directory ? 0 : entry.size;
+        entries.push_back(std::move(found));
+    }
+    return entries;
+}
+
 Result<std::vector<FindEntry>> listFolder(const fs::path& folder, std::string_view pattern,
                                           bool isRoot, const fs::path* driveRoot,
                                           const std::string& name) {
+    if (auto place = inImage(folder, name))
+        return listImageFolder(*place, pattern, name);
     DIR* dir = ::opendir(folder.c_str());
     if (!dir) {
         int err = errno;
@@ -442,9 +629,18 @@ bool matchesWildcard(std::string_view pattern, std::string_view name) {
 
 // ---- File
 
+// A file inside a disk image is read whole when it is opened and written
+// back whole when it is closed: the FAT layer replaces a file's contents in
+// one crash-safe step, so a patch of several fields lands all or not at all.
+struct File::InImage {
+    Place place;
+    std::string bytes;
+    bool changed = false;
+};
+
 File::File(File&& other) noexcept
-    : fd_(other.fd_), writable_(other.writable_), position_(other.position_),
-      name_(std::move(other.name_)), path_(std::move(other.path_)) {
+    : fd_(other.fd_), image_(std::move(other.image_)), writable_(other.writable_),
+      position_(other.position_), name_(std::move(other.name_)), path_(std::move(other.path_)) {
     other.fd_ = -1;
 }
 
@@ -452,6 +648,7 @@ File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
         fd_ = other.fd_;
+        image_ = std::move(other.image_);
         writable_ = other.writable_;
         position_ = other.position_;
         name_ = std::move(other.name_);
@@ -479,6 +676,35 @@ Result<File> File::open(const fs::path& hostPath, OpenMode mode, std::string dis
         flags |= O_RDWR | O_CREAT | O_TRUNC;
         break;
     }
+    if (auto place = inImage(hostPath, name)) {
+        auto image = std::make_unique<InImage>();
+        image->place = std::move(*place);
+        auto existing = imagedrive::entry(image->place);
+        if (existing && existing->directory())
+            return fail(WinError::AccessDenied, name);
+        if (existing && mode != OpenMode::Read &&
+            (!imagedrive::writable(image->place) || (existing->attributes & fatattr::ReadOnly)))
+            return fail(WinError::AccessDenied, name);
+        if (mode == OpenMode::Create) {
+            if (!existing && existing.error().code != WinError::FileNotFound)
+                return fromImage(existing.error(), name);
+            if (Status made = imagedrive::writeFile(image->place, ""); !made)
+                return fromImage(made.error(), name);
+        } else {
+            if (!existing)
+                return fromImage(existing.error(), name);
+            auto bytes = imagedrive::readFile(image->place);
+            if (!bytes)
+                return fromImage(bytes.error(), name);
+            image->bytes = std::move(*bytes);
+        }
+        File file;
+        file.image_ = std::move(image);
+        file.path_ = hostPath;
+        file.writable_ = mode != OpenMode::Read;
+        file.name_ = std::move(name);
+        return file;
+    }
     if (isFolder(hostPath))
         return fail(WinError::AccessDenied, name);
     // Opening some devices does something by itself, so they are not opened
@@ -502,7 +728,7 @@ Result<File> File::open(const fs::path& hostPath, OpenMode mode, std::string dis
 }
 
 Status File::seek(std::int64_t offset) {
-    if (fd_ < 0)
+    if (!isOpen())
         return fail(WinError::InvalidHandle, name_);
     if (offset < 0)
         return fail(WinError::NegativeSeek, name_);
@@ -511,8 +737,16 @@ Status File::seek(std::int64_t offset) {
 }
 
 Result<std::string> File::read(std::size_t count) {
-    if (fd_ < 0)
+    if (!isOpen())
         return fail(WinError::InvalidHandle, name_);
+    if (image_) {
+        const std::string& all = image_->bytes;
+        if (position_ > all.size() || count > all.size() - position_)
+            return fail(WinError::HandleEof, name_);
+        std::string bytes = all.substr(static_cast<size_t>(position_), count);
+        position_ += count;
+        return bytes;
+    }
     std::string bytes(count, '\0');
     size_t done = 0;
     while (done < count) {
@@ -531,10 +765,23 @@ Result<std::string> File::read(std::size_t count) {
 }
 
 Status File::write(std::string_view bytes) {
-    if (fd_ < 0)
+    if (!isOpen())
         return fail(WinError::InvalidHandle, name_);
     if (!writable_)
         return fail(WinError::AccessDenied, name_);
+    if (image_) {
+        std::string& all = image_->bytes;
+        if (position_ > std::numeric_limits<std::uint32_t>::max() ||
+            bytes.size() > std::numeric_limits<std::uint32_t>::max() - position_)
+            return fail(WinError::DiskFull, name_); // beyond what a FAT file can hold
+        const size_t end = static_cast<size_t>(position_) + bytes.size();
+        if (all.size() < end)
+            all.resize(end, '\0');
+        std::copy(bytes.begin(), bytes.end(), all.begin() + static_cast<std::ptrdiff_t>(position_));
+        image_->changed = true;
+        position_ = end;
+        return {};
+    }
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = -1;
@@ -559,8 +806,10 @@ Status File::write(std::string_view bytes) {
 }
 
 Result<std::uint64_t> File::size() const {
-    if (fd_ < 0)
+    if (!isOpen())
         return fail(WinError::InvalidHandle, name_);
+    if (image_)
+        return static_cast<std::uint64_t>(image_->bytes.size());
     struct stat st {};
     if (::fstat(fd_, &st) != 0)
         return fail(WinError::ReadFault, name_);
@@ -568,6 +817,14 @@ Result<std::uint64_t> File::size() const {
 }
 
 Status File::close() {
+    if (image_) {
+        std::unique_ptr<InImage> image = std::move(image_);
+        if (!image->changed)
+            return {};
+        if (Status written = imagedrive::writeFile(image->place, image->bytes); !written)
+            return fromImage(written.error(), name_);
+        return {};
+    }
     if (fd_ < 0)
         return {};
     int rc = ::close(fd_);
@@ -694,6 +951,36 @@ Status createDirectory(const fs::path& path) {
 Status removeDirectory(const fs::path& path) {
     return removeFolderHost(path, path.string());
 }
+Status moveFile(const fs::path& from, const fs::path& to) {
+    const std::string fromName = from.string(), toName = to.string();
+    auto source = inImage(from, fromName);
+    auto target = inImage(to, toName);
+    if (!source && !target) {
+        if (faultGuarded(FaultKind::Rename, to,
+                         [&] { return ::rename(from.c_str(), to.c_str()); }) != 0)
+            return fromErrno(errno, from, fromName);
+        return {};
+    }
+    const bool oneImage = source && target && source->drive == target->drive;
+    auto existing = target ? imagedrive::entry(*target) : Result<FatEntry>(FatEntry{});
+    const bool itself = oneImage && sameFileName(source->inner, target->inner);
+    if (oneImage && (!existing || itself)) {
+        if (!existing && existing.error().code != WinError::FileNotFound)
+            return fromImage(existing.error(), toName);
+        if (Status moved = imagedrive::rename(*source, *target); !moved)
+            return fromImage(moved.error(), fromName);
+        return {};
+    }
+    // FAT has no entry that could take over another's clusters in one step,
+    // so the target's contents are replaced (old or new, whatever stops us)
+    // and the source goes only once its bytes are safe under the new name.
+    if (oneImage && existing->directory())
+        return fail(WinError::AccessDenied, toName);
+    if (Status copied = copyHost(from, to, false, fromName, toName); !copied)
+        return copied;
+    return deleteHost(from, fromName);
+}
+
 Result<FileAttributes> fileAttributes(const fs::path& path) {
     return attributesHost(path, path.string());
 }
@@ -704,6 +991,8 @@ Status writeWholeFile(const fs::path& path, std::string_view bytes) {
     return writeAllHost(path, bytes, path.string());
 }
 bool hasMediumOrder(const fs::path& folder) {
+    if (inImage(folder, {}))
+        return true;
     // A FAT directory is a list of entries; Linux reads it in that order,
     // the order Windows' own search gives. Other host file systems order
     // their listings by hash or by age, which Windows would never see.

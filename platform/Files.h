@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,7 +53,7 @@ public:
     static Result<File> open(const std::filesystem::path& hostPath, OpenMode mode,
                              std::string displayName = {});
 
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return fd_ >= 0 || image_; }
     std::uint64_t position() const { return position_; }
     Status seek(std::int64_t offset); // from the start; negative fails with NegativeSeek
     Result<std::string> read(std::size_t count);
@@ -60,8 +61,11 @@ public:
     Result<std::uint64_t> size() const;
     Status close(); // reports an error the system gives only at close
 
+    struct InImage; // a file inside a drive kept as a disk image
+
 private:
     int fd_ = -1;
+    std::unique_ptr<InImage> image_;
     bool writable_ = false;
     std::uint64_t position_ = 0;
     std::string name_;
@@ -112,6 +116,9 @@ Status copyFile(const std::filesystem::path& from, const std::filesystem::path& 
 Status deleteFile(const std::filesystem::path& path);
 Status createDirectory(const std::filesystem::path& path);
 Status removeDirectory(const std::filesystem::path& path);
+// MoveFileEx with MOVEFILE_REPLACE_EXISTING, as Windows' start performs its
+// [Rename] lines: a file `to` is replaced, and is never missing meanwhile.
+Status moveFile(const std::filesystem::path& from, const std::filesystem::path& to);
 Result<FileAttributes> fileAttributes(const std::filesystem::path& path);
 Result<std::string> readWholeFile(const std::filesystem::path& path);
 Status writeWholeFile(const std::filesystem::path& path, std::string_view bytes);

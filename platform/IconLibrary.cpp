@@ -115,8 +115,9 @@ std::optional<std::filesystem::path> findIconFile(const Machine& machine, std::s
     }
     for (const auto& candidate : candidates) {
         auto host = resolveWinPath(machine, candidate);
-        std::error_code ec;
-        if (host && std::filesystem::is_regular_file(*host, ec))
+        if (!host)
+            continue;
+        if (auto found = host::fileAttributes(*host); found && !found->directory)
             return *host;
     }
     return std::nullopt;

@@ -1,5 +1,7 @@
 #include "platform/Machine.h"
 
+#include "platform/ImageDrive.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <pwd.h>
@@ -64,9 +66,13 @@ std::optional<fs::path> Machine::driveRoot(char letter) const {
         return std::nullopt;
     fs::path folder = upper(letter) == 'C' ? driveC() : linkFor(*this, letter);
     std::error_code ec;
-    if (!fs::is_directory(folder, ec))
-        return std::nullopt;
-    return folder;
+    if (fs::is_directory(folder, ec))
+        return folder;
+    if (upper(letter) == 'C' && imagedrive::isImage(folder)) {
+        imagedrive::attach(folder);
+        return folder;
+    }
+    return std::nullopt;
 }
 
 bool Machine::hasDrive(char letter) const {

@@ -8,7 +8,8 @@ namespace velkan::platform {
 
 // The machine folder: the contents of a Windows 95 machine on the host, in the
 // layout of a Wine prefix.
-//   drive_c/       drive C: (may be a symbolic link to a mounted disk)
+//   drive_c/       drive C: (may be a symbolic link to a mounted disk), or
+//   drive_c        a disk image file holding it (or a link to one)
 //   dosdevices/    further drives, each a symbolic link named "d:", "e:", ...
 //   registry.lock  orders the registry writers of several programs
 //   registry.reg   the registry of machine folders made by earlier versions
@@ -31,6 +32,8 @@ public:
 
     // The host folder of a drive ('c' or 'C' alike), or nothing when the drive
     // is not ready: no such letter, or a link that is missing or dangling.
+    // Drive C: kept as a disk image is its "drive_c" path, below which the
+    // file layer finds the files inside the image.
     std::optional<std::filesystem::path> driveRoot(char letter) const;
 
     // Whether the letter names a drive at all, ready or not (C: always does).

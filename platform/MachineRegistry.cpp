@@ -1,5 +1,6 @@
 #include "platform/MachineRegistry.h"
 
+#include "platform/ImageDrive.h"
 #include "platform/ProfileString.h"
 #include "platform/WinPath.h"
 
@@ -10,6 +11,8 @@ namespace velkan::platform {
 namespace {
 
 bool present(const std::filesystem::path& file) {
+    if (auto place = imagedrive::locate(file))
+        return imagedrive::entry(*place).ok();
     struct stat st {};
     return ::lstat(file.c_str(), &st) == 0;
 }

@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/CregFile.h"
 #include "platform/FaultInjection.h"
+#include "platform/ImageDrive.h"
 #include "platform/RegistryFile.h"
 
 #include <cerrno>
@@ -56,10 +57,69 @@ Error cantRead(int err, const std::filesystem::path& file) {
 // to the same version. Nothing, without an error, when there is no file. Only
 // a regular file of a registry's size is read: a pipe would hang the program
 // and a device would never end.
+FileStamp stampOf(const imagedrive::Stamp& image) {
+    FileStamp stamp;
+    stamp.exists = image.present;
+    stamp.device = static_cast<dev_t>(image.device);
+    stamp.inode = static_cast<ino_t>(image.inode);
+    stamp.size = static_cast<off_t>(image.size);
+    stamp.modified = {static_cast<time_t>(image.modifiedNs / 1000000000),
+                      static_cast<long>(image.modifiedNs % 1000000000)};
+    stamp.changed = {static_cast<time_t>(image.changedNs / 1000000000),
+                     static_cast<long>(image.changedNs % 1000000000)};
+    return stamp;
+}
+
+// A registry file inside a drive kept as a disk image. Its version is the
+// image's: any write to the image makes the file be read again, which costs
+// a read but never misses a change.
+Status readImageFile(const imagedrive::Place& place, std::optional<std::string>& text,
+                     FileStamp& stamp, const FileStamp* unchangedIf) {
+    const FileStamp before = stampOf(imagedrive::stamp(place));
+    auto entry = imagedrive::entry(place);
+    if (!entry) {
+        const WinError code = entry.error().code;
+        if (code == WinError::FileNotFound || code == WinError::PathNotFound)
+            return {};
+        return Error::of(WinError::CantRead, entry.error().message);
+    }
+    if (entry->directory())
+        return cantRead(place.display, "is not a regular file");
+    if (entry->size > kMaxCregFileSize)
+        return Error::of(WinError::BadDb, place.display + ": " + std::to_string(entry->size) +
+                                              " bytes is too large for a registry file");
+    stamp = before;
+    if (unchangedIf && *unchangedIf == stamp)
+        return {};
+    auto bytes = imagedrive::readFile(place);
+    if (!bytes)
+        return Error::of(WinError::CantRead, bytes.error().message);
+    text = std::move(*bytes);
+    return {};
+}
+
+// Replaces a registry file inside an image. Windows writes its registry
+// whatever the file's attributes say, so a read-only one is written too and
+// keeps its attributes; a new one is hidden, as Windows makes it.
+Status writeImageFile(const imagedrive::Place& place, std::string_view bytes) {
+    auto entry = imagedrive::entry(place);
+    const std::uint8_t kept = entry ? entry->attributes : fatattr::Hidden | fatattr::Archive;
+    if (entry && (kept & fatattr::ReadOnly))
+        if (Status s = imagedrive::setAttributes(place, kept & ~fatattr::ReadOnly); !s)
+            return s;
+    if (Status s = imagedrive::writeFile(place, bytes); !s)
+        return s;
+    if (!entry || (kept & fatattr::ReadOnly))
+        return imagedrive::setAttributes(place, kept | fatattr::Archive);
+    return {};
+}
+
 Status readFile(const std::filesystem::path& file, std::optional<std::string>& text,
                 FileStamp& stamp, const FileStamp* unchangedIf) {
     text.reset();
     stamp = {};
+    if (auto place = imagedrive::locate(file))
+        return readImageFile(*place, text, stamp, unchangedIf);
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     if (fd.get() < 0)
         return errno == ENOENT ? Status() : Status(cantRead(errno, file));
@@ -259,11 +319,17 @@ Status RegistryStore::save(RegTree next) {
         if (!encoded)
             return encoded.error();
         std::string bytes = std::move(*encoded);
-        if (Status saved = writeFileAtomically(file.path, bytes); !saved)
+        const auto place = imagedrive::locate(file.path);
+        if (Status saved = place ? writeImageFile(*place, bytes)
+                                 : writeFileAtomically(file.path, bytes);
+            !saved)
             return Error::of(WinError::CantWrite, saved.error().message);
         struct stat st {};
         file.bytes = std::move(bytes);
-        file.stamp = ::lstat(file.path.c_str(), &st) == 0 ? stampOf(st) : FileStamp{};
+        if (place)
+            file.stamp = stampOf(imagedrive::stamp(*place));
+        else
+            file.stamp = ::lstat(file.path.c_str(), &st) == 0 ? stampOf(st) : FileStamp{};
         file.loaded = true;
         file.broken.reset();
         if (files_.form == RegistryFiles::Form::Regedit4)

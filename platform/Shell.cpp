@@ -1,5 +1,8 @@
 #include "platform/Shell.h"
 
+#include "platform/Files.h"
+#include "platform/ImageDrive.h"
+
 #include "platform/WinPath.h"
 
 #include <cerrno>
@@ -131,14 +134,35 @@ int shellErrorOf(WinError error) {
 // Whether a resolved host path is missing as a file (FileNotFound) or because
 // its folder is missing (PathNotFound), as Windows tells the two apart.
 WinError missingKind(const fs::path& host) {
-    std::error_code ec;
-    return fs::is_directory(host.parent_path(), ec) ? WinError::FileNotFound
-                                                    : WinError::PathNotFound;
+    Result<FileAttributes> parent = host::fileAttributes(host.parent_path());
+    return parent && parent->directory ? WinError::FileNotFound : WinError::PathNotFound;
 }
 
 std::string winFileName(std::string_view winPath) {
     std::size_t slash = winPath.find_last_of("\\/");
     return std::string(slash == std::string_view::npos ? winPath : winPath.substr(slash + 1));
+}
+
+// A document inside a drive kept as a disk image reaches the desktop's
+// program as a copy in a folder of its own that only this user can enter:
+// the program cannot read the image, and must not write into it behind the
+// FAT layer's back.
+std::optional<fs::path> copyOutOfImage(const fs::path& host, std::string_view winPath) {
+    Result<std::string> bytes = host::readWholeFile(host);
+    if (!bytes)
+        return std::nullopt;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::string pattern = (runtime && *runtime && fs::path(runtime).is_absolute()
+                               ? std::string(runtime)
+                               : fs::temp_directory_path().string()) +
+                          "/velkan-open-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        return std::nullopt;
+    const fs::path copy = fs::path(pattern) / winFileName(winPath);
+    if (!host::writeWholeFile(copy, *bytes))
+        return std::nullopt;
+    ::chmod(copy.c_str(), 0400);
+    return copy;
 }
 
 bool isExecutableFile(const fs::path& file) {
@@ -204,16 +228,30 @@ int Shell::ShellExecute(std::string_view operation, std::string_view file,
         Result<fs::path> host = resolveWinPath(machine_, winPath);
         if (!host)
             return shellErrorOf(host.error().code);
-        std::error_code ec;
-        if (!fs::exists(*host, ec))
-            return shellErrorOf(missingKind(*host));
-        // The desktop picks its program by the name and contents of what it
-        // is handed, so it gets the very file that was named: a regular file
-        // or a folder, reached without a link in its last step (a link named
-        // Readme.txt could lead to a program or a desktop entry).
-        if (!isPlainEntry(*host) || !namedAsItIs(machine_, winPath, *host))
-            return SE_ERR_ACCESSDENIED;
-        target = host->string();
+        if (imagedrive::locate(*host)) {
+            Result<FileAttributes> found = host::fileAttributes(*host);
+            if (!found)
+                return shellErrorOf(found.error().code == WinError::PathNotFound
+                                        ? WinError::PathNotFound
+                                        : missingKind(*host));
+            if (found->directory)
+                return SE_ERR_NOASSOC; // no desktop program can look into the image
+            std::optional<fs::path> copy = copyOutOfImage(*host, winPath);
+            if (!copy)
+                return SE_ERR_ACCESSDENIED;
+            target = copy->string();
+        } else {
+            std::error_code ec;
+            if (!fs::exists(*host, ec))
+                return shellErrorOf(missingKind(*host));
+            // The desktop picks its program by the name and contents of what
+            // it is handed, so it gets the very file that was named: a regular
+            // file or a folder, reached without a link in its last step (a link
+            // named Readme.txt could lead to a program or a desktop entry).
+            if (!isPlainEntry(*host) || !namedAsItIs(machine_, winPath, *host))
+                return SE_ERR_ACCESSDENIED;
+            target = host->string();
+        }
         journalled = winPath;
     }
 
@@ -236,11 +274,11 @@ Status Shell::CreateProcess(std::string_view applicationName, std::string_view c
     Result<fs::path> host = resolveWinPath(machine_, applicationName);
     if (!host)
         return host.error();
-    std::error_code ec;
-    if (!fs::exists(*host, ec))
+    Result<FileAttributes> found = host::fileAttributes(*host);
+    if (!found)
         return Error::of(missingKind(*host),
                          "The program '" + std::string(applicationName) + "' cannot be found.");
-    if (fs::is_directory(*host, ec))
+    if (found->directory)
         return Error::of(WinError::AccessDenied,
                          "'" + std::string(applicationName) + "' is a folder, not a program.");
 

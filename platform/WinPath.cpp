@@ -1,5 +1,7 @@
 #include "platform/WinPath.h"
 
+#include "platform/ImageDrive.h"
+
 #include <algorithm>
 #include <dirent.h>
 #include <mutex>
@@ -84,6 +86,42 @@ std::optional<std::string> findEntry(const fs::path& folder, const std::string& 
     }
     ::closedir(dir);
     return best;
+}
+
+// The same walk through a drive kept as a disk image, whose folders the FAT
+// layer lists; a FAT volume has no links to follow.
+Result<fs::path> resolveInImage(const imagedrive::Place& drive,
+                                const std::vector<std::string>& parts) {
+    fs::path current = drive.drive;
+    imagedrive::Place folder = drive;
+    bool onDisk = true;
+    for (const std::string& part : parts) {
+        std::optional<std::string> found;
+        if (onDisk) {
+            auto entries = imagedrive::list(folder);
+            if (!entries && entries.error().code != WinError::PathNotFound &&
+                entries.error().code != WinError::FileNotFound)
+                return entries.error(); // the image itself cannot be read
+            if (entries)
+                for (const FatEntry& entry : *entries) {
+                    if (entry.name == "." || entry.name == "..")
+                        continue;
+                    if (entry.name == part) {
+                        found = part;
+                        break;
+                    }
+                    if ((sameFileName(entry.name, part) || sameFileName(entry.shortName, part)) &&
+                        (!found || entry.name < *found))
+                        found = entry.name;
+                }
+        }
+        if (!found)
+            onDisk = false;
+        const std::string name = found ? *found : part;
+        current /= name;
+        folder.inner += folder.inner.empty() ? name : "\\" + name;
+    }
+    return current;
 }
 
 bool isInside(const fs::path& path, const fs::path& root) {
@@ -181,6 +219,8 @@ Result<fs::path> resolveWinPath(const Machine& machine, std::string_view winPath
     Result<std::vector<std::string>> parts = componentsOf(winPath, winPath.substr(3));
     if (!parts)
         return parts.error();
+    if (auto image = imagedrive::locate(*drive))
+        return resolveInImage(*image, *parts);
 
     fs::path current = root;
     bool onDisk = true; // every component so far exists
@@ -209,6 +249,15 @@ Result<fs::path> resolveWinPath(const Machine& machine, std::string_view winPath
 
 Result<std::string> toWinPath(const Machine& machine, const fs::path& hostPath) {
     std::error_code ec;
+    if (auto image = imagedrive::locate(fs::absolute(hostPath, ec))) {
+        // Only drive C: is ever an image.
+        if (auto c = machine.driveRoot('C'); c && fs::equivalent(*c, image->drive, ec)) {
+            std::string win = "C:\\";
+            for (char ch : image->inner)
+                win += ch;
+            return win;
+        }
+    }
     fs::path path = fs::weakly_canonical(fs::absolute(hostPath, ec), ec);
     if (ec)
         return Error::of(WinError::PathNotFound,

@@ -18,8 +18,7 @@ int runBoot(const std::vector<std::string>& args) {
     }
     const platform::Machine machine =
         args.empty() ? platform::Machine::fromEnvironment() : platform::Machine(args[0]);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(machine.driveC(), ec)) {
+    if (!machine.driveRoot('C')) {
         std::fprintf(stderr, "velkan-machine boot: %s holds no machine: drive C: (%s) is missing\n",
                      machine.root().string().c_str(), machine.driveC().string().c_str());
         return 1;

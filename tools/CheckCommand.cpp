@@ -25,8 +25,7 @@ int runCheck(const std::vector<std::string>& args) {
     }
     const platform::Machine machine =
         rest.empty() ? platform::Machine::fromEnvironment() : platform::Machine(rest[0]);
-    std::error_code ec;
-    if (!std::filesystem::is_directory(machine.driveC(), ec)) {
+    if (!machine.driveRoot('C')) {
         std::fprintf(stderr, "velkan-machine check: %s holds no machine\n",
                      machine.root().string().c_str());
         return 2;

@@ -143,7 +143,7 @@ Status writeShortcuts(const Machine& machine, const Registry& registry,
 
 Status installVelkan(const fs::path& machineFolder) {
     const Machine machine(machineFolder);
-    if (!fs::is_directory(machine.driveC()))
+    if (!machine.driveRoot('C'))
         return Error::of(WinError::PathNotFound, "No Windows machine in " + machineFolder.string() +
                                                      " (drive_c is missing)");
     const Registry registry = platform::machineRegistry(machine);

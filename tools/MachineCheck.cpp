@@ -67,8 +67,7 @@ private:
         const platform::Registry registry = platform::machineRegistry(machine_);
         bool missing = false;
         for (const fs::path& file : registry.files()) {
-            std::error_code ec;
-            if (!fs::exists(fs::symlink_status(file, ec))) {
+            if (!platform::host::fileAttributes(file)) {
                 problem("the registry " + file.string() + " is missing");
                 missing = true;
             }

@@ -104,8 +104,9 @@ Result<ShellView> viewShell(const Machine& machine, ShellMoment moment) {
         if (moment == ShellMoment::AfterNextStart)
             return preview->contentOf(winPath);
         auto host = platform::resolveWinPath(machine, winPath);
-        std::error_code ec;
-        if (host && fs::is_regular_file(*host, ec))
+        if (!host)
+            return std::nullopt;
+        if (auto found = platform::host::fileAttributes(*host); found && !found->directory)
             return *host;
         return std::nullopt;
     };

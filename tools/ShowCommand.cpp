@@ -100,8 +100,7 @@ int runShow(const std::vector<std::string>& args) {
     }
     if (folder.empty())
         folder = platform::Machine::fromEnvironment().root().string();
-    std::error_code ec;
-    if (!std::filesystem::is_directory(std::filesystem::path(folder) / "drive_c", ec)) {
+    if (!platform::Machine(folder).driveRoot('C')) {
         std::fprintf(stderr, "velkan-machine show: %s holds no machine\n", folder.c_str());
         return 1;
     }

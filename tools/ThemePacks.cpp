@@ -1,6 +1,7 @@
 #include "tools/ThemePacks.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Files.h"
 #include "platform/ProfileString.h"
 #include "tools/Bitmap16.h"
 #include "tools/IconImage.h"
@@ -273,8 +274,7 @@ constexpr PackText kSun = {
 Status writeIndex(const fs::path& folder, const PackText& pack) {
     const fs::path index = folder / "index.vkr";
     // A fresh file each time, so the keys stand in the order of a new file.
-    std::error_code ec;
-    fs::remove(index, ec);
+    (void)platform::host::deleteFile(index);
     auto write = [&](const char* section, const char* key, const std::string& value) {
         return platform::writeProfileString(index, section, key, value);
     };

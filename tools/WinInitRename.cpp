@@ -29,27 +29,23 @@ class FileSystem {
 public:
     virtual ~FileSystem() = default;
     virtual bool isFile(const fs::path& p) = 0;
-    virtual std::error_code remove(const fs::path& p) = 0;
-    virtual std::error_code move(const fs::path& from, const fs::path& to) = 0;
+    virtual platform::Status remove(const fs::path& p) = 0;
+    virtual platform::Status move(const fs::path& from, const fs::path& to) = 0;
 };
+
+bool isPlainFile(const fs::path& p) {
+    auto found = platform::host::fileAttributes(p);
+    return found && !found->directory;
+}
 
 class RealFiles : public FileSystem {
 public:
-    bool isFile(const fs::path& p) override {
-        std::error_code ec;
-        return fs::is_regular_file(p, ec);
-    }
-    std::error_code remove(const fs::path& p) override {
-        std::error_code ec;
-        fs::remove(p, ec);
-        return ec;
-    }
-    std::error_code move(const fs::path& from, const fs::path& to) override {
-        // The rename replaces the old file in one step, so the shell file is
+    bool isFile(const fs::path& p) override { return isPlainFile(p); }
+    platform::Status remove(const fs::path& p) override { return platform::host::deleteFile(p); }
+    platform::Status move(const fs::path& from, const fs::path& to) override {
+        // The move replaces the old file in one step, so the shell file is
         // never missing, not even for a moment.
-        std::error_code ec;
-        fs::rename(from, to, ec);
-        return ec;
+        return platform::host::moveFile(from, to);
     }
 };
 
@@ -57,11 +53,11 @@ class ViewFiles : public FileSystem {
 public:
     explicit ViewFiles(RenameView& view) : view_(view) {}
     bool isFile(const fs::path& p) override { return view_.contentOfHost(p).has_value(); }
-    std::error_code remove(const fs::path& p) override {
+    platform::Status remove(const fs::path& p) override {
         view_.markDeleted(p);
         return {};
     }
-    std::error_code move(const fs::path& from, const fs::path& to) override {
+    platform::Status move(const fs::path& from, const fs::path& to) override {
         view_.markMoved(from, to);
         return {};
     }
@@ -84,9 +80,9 @@ RenameOutcome perform(const Machine& machine, const RenameLine& line, FileSystem
             out.kind = RenameOutcome::NothingToDelete;
             return out;
         }
-        if (auto ec = files.remove(*source)) {
+        if (auto removed = files.remove(*source); !removed) {
             out.kind = RenameOutcome::Failed;
-            out.detail = ec.message();
+            out.detail = removed.error().message;
             return out;
         }
         out.kind = RenameOutcome::Deleted;
@@ -102,9 +98,9 @@ RenameOutcome perform(const Machine& machine, const RenameLine& line, FileSystem
         out.kind = RenameOutcome::SkippedMissing;
         return out;
     }
-    if (auto ec = files.move(*source, *target)) {
+    if (auto moved = files.move(*source, *target); !moved) {
         out.kind = RenameOutcome::Failed;
-        out.detail = ec.message();
+        out.detail = moved.error().message;
         return out;
     }
     out.kind = RenameOutcome::Replaced;
@@ -120,8 +116,7 @@ Result<std::optional<WinInit>> readWinInit(const Machine& machine, std::string_v
     auto host = platform::resolveWinPath(machine, std::string(windowsFolder) + "\\WinInit.ini");
     if (!host)
         return host.error();
-    std::error_code ec;
-    if (!fs::is_regular_file(*host, ec))
+    if (!isPlainFile(*host))
         return std::optional<WinInit>();
     auto text = platform::host::readWholeFile(*host);
     if (!text)
@@ -207,8 +202,7 @@ std::size_t RenameView::recorded(const fs::path& host) const {
 std::optional<fs::path> RenameView::contentOfHost(const fs::path& host) const {
     if (const std::size_t at = recorded(host); at < changed_.size())
         return changed_[at].second;
-    std::error_code ec;
-    return fs::is_regular_file(host, ec) ? std::optional<fs::path>(host) : std::nullopt;
+    return isPlainFile(host) ? std::optional<fs::path>(host) : std::nullopt;
 }
 
 void RenameView::record(const fs::path& host, std::optional<fs::path> content) {
@@ -247,19 +241,17 @@ Result<RenameReport> performRenames(const Machine& machine, std::string_view win
     // line may have moved or deleted WinInit.ini itself; then there is nothing
     // left to keep, and the lines were still performed.
     const fs::path& ini = (*winInit)->host;
-    if (std::error_code gone; !fs::is_regular_file(ini, gone))
+    if (!isPlainFile(ini))
         return report;
     std::string name = ini.filename().string();
     const bool upper = name.size() >= 3 && name.substr(name.size() - 3) == "INI";
     name = name.substr(0, name.size() - 3) + (upper ? "BAK" : "bak");
     const fs::path bak = ini.parent_path() / name;
-    std::error_code ec;
     if (auto old = platform::resolveWinPath(machine, std::string(windowsFolder) + "\\WinInit.bak");
-        old && *old != bak)
-        fs::remove(*old, ec);
-    fs::rename(ini, bak, ec);
-    if (ec)
-        return platform::errorFromErrno(ec.value(), ini.string());
+        old && *old != bak && isPlainFile(*old))
+        (void)platform::host::deleteFile(*old);
+    if (auto moved = platform::host::moveFile(ini, bak); !moved)
+        return moved.error();
     return report;
 }
 

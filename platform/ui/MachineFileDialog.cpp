@@ -273,13 +273,16 @@ private:
         if (!host)
             return;
         std::vector<QString> folders, files;
-        std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(*host, ec)) {
-            const QString name = QString::fromStdString(entry.path().filename().string());
+        // Through the file layer, which also reads a drive kept as a disk image.
+        auto entries = host::findFiles(*host, "*.*", true);
+        for (const FindEntry& entry : entries ? *entries : std::vector<FindEntry>{}) {
+            const QString name = QString::fromStdString(entry.name);
+            if (entry.name == "." || entry.name == "..")
+                continue;
             // The host's hidden files stay hidden, as they do in its own file manager.
             if (isHostFolder(folder_) && name.startsWith('.'))
                 continue;
-            if (entry.is_directory(ec))
+            if (entry.directory)
                 folders.push_back(name);
             else if (matches(name, patterns))
                 files.push_back(name);
