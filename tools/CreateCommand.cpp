@@ -33,7 +33,7 @@ bool sizeArgument(const std::string& text, std::uint32_t& megabytes) {
     if (!digits || megabytes < platform::kSmallestDiskMegabytes ||
         megabytes > platform::kLargestDiskMegabytes) {
         std::fprintf(stderr,
-                     "velkan-machine create: no disk of '%s' MB; give %u to %u (megabytes)\n",
+                     "velkan-machine create: --size %s: give the disk's size in MB, %u to %u\n",
                      text.c_str(), platform::kSmallestDiskMegabytes,
                      platform::kLargestDiskMegabytes);
         return false;
