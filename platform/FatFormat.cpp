@@ -98,24 +98,41 @@ void putChs(std::uint8_t* at, std::uint32_t lba) {
 void putStartCode(std::uint8_t* sector, std::size_t at, std::string_view message) {
     const std::uint16_t text = static_cast<std::uint16_t>(0x7C00 + at + 35);
     const std::uint8_t code[35] = {
-        0xFA,                                 // cli
-        0x31, 0xC0,                           // xor ax, ax
-        0x8E, 0xD0,                           // mov ss, ax
-        0xBC, 0x00, 0x7C,                     // mov sp, 7C00h
-        0xFB,                                 // sti
-        0x8E, 0xD8,                           // mov ds, ax
-        0xFC,                                 // cld
-        0xBE, static_cast<std::uint8_t>(text), static_cast<std::uint8_t>(text >> 8), // mov si, text
-        0xBB, 0x07, 0x00,                     // mov bx, 7
-        0xAC,                                 // next: lodsb
-        0x84, 0xC0,                           // test al, al
-        0x74, 0x06,                           // jz done
-        0xB4, 0x0E,                           // mov ah, 0Eh
-        0xCD, 0x10,                           // int 10h (teletype)
-        0xEB, 0xF5,                           // jmp next
-        0x31, 0xC0,                           // done: xor ax, ax
-        0xCD, 0x16,                           // int 16h (wait for a key)
-        0xCD, 0x19,                           // int 19h (start again)
+        0xFA, // cli
+        0x31,
+        0xC0, // xor ax, ax
+        0x8E,
+        0xD0, // mov ss, ax
+        0xBC,
+        0x00,
+        0x7C, // mov sp, 7C00h
+        0xFB, // sti
+        0x8E,
+        0xD8, // mov ds, ax
+        0xFC, // cld
+        0xBE,
+        static_cast<std::uint8_t>(text),
+        static_cast<std::uint8_t>(text >> 8), // mov si, text
+        0xBB,
+        0x07,
+        0x00, // mov bx, 7
+        0xAC, // next: lodsb
+        0x84,
+        0xC0, // test al, al
+        0x74,
+        0x06, // jz done
+        0xB4,
+        0x0E, // mov ah, 0Eh
+        0xCD,
+        0x10, // int 10h (teletype)
+        0xEB,
+        0xF5, // jmp next
+        0x31,
+        0xC0, // done: xor ax, ax
+        0xCD,
+        0x16, // int 16h (wait for a key)
+        0xCD,
+        0x19, // int 19h (start again)
     };
     std::memcpy(sector + at, code, sizeof code);
     std::memcpy(sector + at + sizeof code, message.data(), message.size());
@@ -186,8 +203,8 @@ Status writeAt(int fd, std::uint64_t offset, const std::uint8_t* data, std::size
     std::size_t done = 0;
     while (done < size) {
         ssize_t n = -1;
-        if (int err = faultWrite(fd, data + done, size - done,
-                                 static_cast<off_t>(offset + done), file))
+        if (int err =
+                faultWrite(fd, data + done, size - done, static_cast<off_t>(offset + done), file))
             errno = err;
         else
             n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(offset + done));
@@ -202,9 +219,8 @@ Status writeAt(int fd, std::uint64_t offset, const std::uint8_t* data, std::size
 
 Status fillImage(int fd, const DiskLayout& layout, const fs::path& file) {
     // The length first: the volume's sectors exist from the start, as on a disk.
-    if (faultGuarded(FaultKind::Write, file, [&] {
-            return ::ftruncate(fd, static_cast<off_t>(layout.imageBytes));
-        }) != 0)
+    if (faultGuarded(FaultKind::Write, file,
+                     [&] { return ::ftruncate(fd, static_cast<off_t>(layout.imageBytes)); }) != 0)
         return errorFromErrno(errno, file.string());
     const std::uint64_t volume = std::uint64_t{layout.partitionStart} * kSector;
     const auto mbr = partitionTable(layout);
@@ -241,7 +257,8 @@ int renameNoReplace(const std::string& from, const fs::path& to) {
 }
 
 void syncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         faultGuarded(FaultKind::Sync, folder, [&] { return ::fsync(fd); });
         ::close(fd);
@@ -268,9 +285,8 @@ Result<DiskLayout> planDisk(const DiskFormat& format) {
     const std::uint32_t beforeFat = kReservedSectors + kRootSectors;
     const std::uint32_t perFatSector = kSector / 2 * layout.sectorsPerCluster + kFats;
     layout.sectorsPerFat = (layout.partitionSectors - beforeFat + perFatSector - 1) / perFatSector;
-    layout.clusters =
-        (layout.partitionSectors - beforeFat - kFats * layout.sectorsPerFat) /
-        layout.sectorsPerCluster;
+    layout.clusters = (layout.partitionSectors - beforeFat - kFats * layout.sectorsPerFat) /
+                      layout.sectorsPerCluster;
     if (layout.clusters < kFewestClusters || layout.clusters > kMostClusters ||
         std::uint64_t{layout.sectorsPerFat} * kSector / 2 < layout.clusters + 2)
         return Error::of(WinError::InvalidParameter,
@@ -297,8 +313,8 @@ Result<DiskLayout> formatDiskImage(const fs::path& file, const DiskFormat& forma
     Status status = fillImage(fd, *layout, file);
     if (::close(fd) != 0 && status)
         status = errorFromErrno(errno, file.string());
-    if (status && faultGuarded(FaultKind::Rename, file,
-                               [&] { return renameNoReplace(temp, file); }) != 0) {
+    if (status &&
+        faultGuarded(FaultKind::Rename, file, [&] { return renameNoReplace(temp, file); }) != 0) {
         const int err = errno;
         status = err == EEXIST ? Error::of(WinError::FileExists, file.string() + ": already exists")
                                : errorFromErrno(err, file.string());

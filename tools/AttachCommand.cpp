@@ -12,9 +12,12 @@ namespace {
 
 const char* typeName(platform::FatType type) {
     switch (type) {
-    case platform::FatType::Fat12: return "FAT12";
-    case platform::FatType::Fat16: return "FAT16";
-    case platform::FatType::Fat32: return "FAT32";
+    case platform::FatType::Fat12:
+        return "FAT12";
+    case platform::FatType::Fat16:
+        return "FAT16";
+    case platform::FatType::Fat32:
+        return "FAT32";
     }
     return "FAT";
 }
@@ -34,9 +37,8 @@ int runAttach(const std::vector<std::string>& args) {
         std::fprintf(stderr, "usage: velkan-machine attach IMAGE [DIR]\n");
         return 2;
     }
-    const std::string folder = operands.size() == 2
-                                   ? operands[1]
-                                   : platform::Machine::fromEnvironment().root().string();
+    const std::string folder =
+        operands.size() == 2 ? operands[1] : platform::Machine::fromEnvironment().root().string();
     auto attached = attachImage(operands[0], folder);
     if (!attached) {
         std::fprintf(stderr, "velkan-machine attach: %s\n", attached.error().message.c_str());

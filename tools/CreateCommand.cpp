@@ -32,10 +32,9 @@ bool sizeArgument(const std::string& text, std::uint32_t& megabytes) {
         megabytes = static_cast<std::uint32_t>(std::stoul(text));
     if (!digits || megabytes < platform::kSmallestDiskMegabytes ||
         megabytes > platform::kLargestDiskMegabytes) {
-        std::fprintf(stderr,
-                     "velkan-machine create: --size %s: give the disk's size in MB, %u to %u\n",
-                     text.c_str(), platform::kSmallestDiskMegabytes,
-                     platform::kLargestDiskMegabytes);
+        std::fprintf(
+            stderr, "velkan-machine create: --size %s: give the disk's size in MB, %u to %u\n",
+            text.c_str(), platform::kSmallestDiskMegabytes, platform::kLargestDiskMegabytes);
         return false;
     }
     return true;

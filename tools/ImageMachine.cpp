@@ -103,8 +103,8 @@ Status copyFolder(const fs::path& host, const std::string& at, FatVolume& volume
     auto inside = [&](const std::string& name) { return at.empty() ? name : at + "\\" + name; };
 
     for (const Item& folder : folders)
-        if (auto s = volume.createDirectory(inside(folder.name),
-                                            DosStamp::fromTime(folder.st.st_mtime));
+        if (auto s =
+                volume.createDirectory(inside(folder.name), DosStamp::fromTime(folder.st.st_mtime));
             !s)
             return s;
     for (const Item& file : files) {
@@ -215,7 +215,8 @@ Result<DiskLayout> createImageMachine(const fs::path& root, const MachineSpec& s
     fs::create_directories(folder.parent_path(), ec);
     if (ec)
         return platform::errorFromErrno(ec.value(), folder.parent_path().string());
-    std::string name = (folder.parent_path() / ("." + folder.filename().string() + ".~image-XXXXXX")).string();
+    std::string name =
+        (folder.parent_path() / ("." + folder.filename().string() + ".~image-XXXXXX")).string();
     if (!::mkdtemp(name.data()))
         return platform::errorFromErrno(errno, folder.parent_path().string());
     const fs::path built = name;
@@ -262,9 +263,8 @@ Result<AttachedImage> attachImage(const fs::path& image, const fs::path& root) {
 
     const platform::Machine machine(root);
     if (present(machine.driveC()))
-        return Error::of(WinError::AlreadyExists,
-                         root.string() + " already has a drive C: (" +
-                             machine.driveC().string() + ")");
+        return Error::of(WinError::AlreadyExists, root.string() + " already has a drive C: (" +
+                                                      machine.driveC().string() + ")");
     if (::stat(root.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
         return Error::of(WinError::AccessDenied, root.string() + " is a file, not a folder");
     const bool made = fs::create_directories(root, ec);

@@ -15,9 +15,9 @@ namespace velkan::machine {
 // (see FatFormat.h) holding the same files. Built in a folder beside `root`
 // and moved into place when whole, so a failure or a kill leaves `root` as it
 // was: missing, or without a machine in it.
-platform::Result<platform::DiskLayout>
-createImageMachine(const std::filesystem::path& root, const MachineSpec& spec,
-                   const platform::DiskFormat& disk);
+platform::Result<platform::DiskLayout> createImageMachine(const std::filesystem::path& root,
+                                                          const MachineSpec& spec,
+                                                          const platform::DiskFormat& disk);
 
 // Copies a host folder tree onto the volume's root, as Windows 95 would hold
 // it: each folder's subfolders before its files, times from the host, the
@@ -25,8 +25,7 @@ createImageMachine(const std::filesystem::path& root, const MachineSpec& spec,
 // registry's SYSTEM.DAT and USER.DAT hidden; any other file archive, and
 // read-only when the host file cannot be written). Host names keep their
 // spelling; those that are no 8.3 name get long names.
-platform::Status copyTreeToVolume(const std::filesystem::path& folder,
-                                  platform::FatVolume& volume);
+platform::Status copyTreeToVolume(const std::filesystem::path& folder, platform::FatVolume& volume);
 
 struct AttachedImage {
     std::filesystem::path image; // the absolute path drive_c points at

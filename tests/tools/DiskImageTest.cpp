@@ -52,9 +52,9 @@ std::string mtools(const fs::path& image, std::uint64_t offset = kVolumeOffset) 
 ::testing::AssertionResult fsckClean(const fs::path& image, std::uint64_t offset,
                                      std::uint64_t sectors) {
     const fs::path part = image.string() + ".part";
-    auto cut = sh("dd if=" + quoted(image) + " of=" + quoted(part) + " bs=512 skip=" +
-                  std::to_string(offset / 512) + " count=" + std::to_string(sectors) +
-                  " conv=sparse status=none");
+    auto cut = sh("dd if=" + quoted(image) + " of=" + quoted(part) +
+                  " bs=512 skip=" + std::to_string(offset / 512) +
+                  " count=" + std::to_string(sectors) + " conv=sparse status=none");
     if (cut.exitCode != 0)
         return ::testing::AssertionFailure() << "dd: " << cut.err;
     auto r = sh("fsck.fat -n " + quoted(part));
@@ -271,7 +271,8 @@ TEST_F(ImageMachine, FolderTreeKeepsTimesAndReadOnlyFiles) {
                                       static_cast<std::uint16_t>(12 << 11 | 34 << 5 | 28)}));
     }
     EXPECT_TRUE(fsckClean(file(), kVolumeOffset, 32193));
-    EXPECT_EQ(sh("mtype " + mtools(file()) + " '::/Program Files/Velkan/Sun Theme.vkp'").out, "sun");
+    EXPECT_EQ(sh("mtype " + mtools(file()) + " '::/Program Files/Velkan/Sun Theme.vkp'").out,
+              "sun");
 
     // What a FAT disk cannot hold is refused by name rather than left out.
     fs::create_symlink("LOCKED.TXT", tree / "link");
@@ -350,9 +351,10 @@ TEST_F(Attach, LinksTheImageItselfAndLeavesItsBytesAlone) {
     const std::string before = readFile(disk);
     // Through a relative path and a link: drive_c names the file itself.
     fs::create_symlink("disk.img", temp / "alias.img");
-    ProcessResult r = test::runProcess(
-        "sh", {"-c", "cd " + quoted(temp.path()) + " && " + quoted(fs::path(test::tool("velkan-machine"))) +
-                         " attach alias.img machine"});
+    ProcessResult r =
+        test::runProcess("sh", {"-c", "cd " + quoted(temp.path()) + " && " +
+                                          quoted(fs::path(test::tool("velkan-machine"))) +
+                                          " attach alias.img machine"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("partition 1 at byte 1048576, FAT16"), std::string::npos) << r.out;
     ASSERT_TRUE(fs::is_symlink(dir / "drive_c"));
@@ -365,8 +367,7 @@ TEST_F(Attach, LinksTheImageItselfAndLeavesItsBytesAlone) {
     ASSERT_EQ(sh("mkfs.fat -F 12 -C " + quoted(bare) + " 1440 >/dev/null").exitCode, 0);
     ProcessResult floppy = machineTool({"attach", bare.string(), (temp / "other").string()});
     ASSERT_EQ(floppy.exitCode, 0) << floppy.err;
-    EXPECT_NE(floppy.out.find("without a partition table, FAT12"), std::string::npos)
-        << floppy.out;
+    EXPECT_NE(floppy.out.find("without a partition table, FAT12"), std::string::npos) << floppy.out;
 }
 
 TEST_F(Attach, RefusalsNameTheImageAndWhatIsWrongAndMakeNothing) {
