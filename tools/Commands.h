@@ -11,6 +11,7 @@ int runReg(const std::vector<std::string>& args);
 int runIni(const std::vector<std::string>& args);
 int runInstall(const std::vector<std::string>& args);
 int runCreate(const std::vector<std::string>& args);
+int runAttach(const std::vector<std::string>& args);
 int runBoot(const std::vector<std::string>& args);
 int runShow(const std::vector<std::string>& args);
 int runIcons(const std::vector<std::string>& args);
