@@ -1,5 +1,7 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/ImageDrive.h"
+
 #include "platform/FaultInjection.h"
 
 #include <cerrno>
@@ -96,6 +98,10 @@ void removeLeftoverTemporaries(const std::filesystem::path& file) {
 }
 
 Status writeFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+    // Inside a drive kept as a disk image the FAT layer gives the same
+    // promise: the old contents stay until the new are on the disk.
+    if (auto place = imagedrive::locate(file))
+        return imagedrive::writeFile(*place, bytes);
     std::string tmpl;
     int fd = makeTemporaryFile(file, tmpl);
     if (fd < 0)

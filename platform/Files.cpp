@@ -951,6 +951,26 @@ Status createDirectory(const fs::path& path) {
 Status removeDirectory(const fs::path& path) {
     return removeFolderHost(path, path.string());
 }
+Status createDirectories(const fs::path& path) {
+    if (!inImage(path, {})) {
+        std::error_code ec;
+        fs::create_directories(path, ec);
+        return ec ? fromErrno(ec.value(), path, path.string()) : Status();
+    }
+    fs::path prefix;
+    for (const fs::path& part : path.lexically_normal()) {
+        prefix /= part;
+        auto place = inImage(prefix, prefix.string());
+        if (!place)
+            continue; // above the image
+        if (auto found = attributesHost(prefix, prefix.string()); found && found->directory)
+            continue;
+        if (Status made = createFolderHost(prefix, prefix.string()); !made)
+            return made;
+    }
+    return {};
+}
+
 Status moveFile(const fs::path& from, const fs::path& to) {
     const std::string fromName = from.string(), toName = to.string();
     auto source = inImage(from, fromName);

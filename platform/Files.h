@@ -116,6 +116,8 @@ Status copyFile(const std::filesystem::path& from, const std::filesystem::path& 
 Status deleteFile(const std::filesystem::path& path);
 Status createDirectory(const std::filesystem::path& path);
 Status removeDirectory(const std::filesystem::path& path);
+// The folder and whichever of its parents are missing.
+Status createDirectories(const std::filesystem::path& path);
 // MoveFileEx with MOVEFILE_REPLACE_EXISTING, as Windows' start performs its
 // [Rename] lines: a file `to` is replaced, and is never missing meanwhile.
 Status moveFile(const std::filesystem::path& from, const std::filesystem::path& to);

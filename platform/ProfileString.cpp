@@ -135,10 +135,10 @@ std::optional<size_t> findKey(const std::vector<Line>& lines, const Section& ran
 
 // The file's bytes; a missing file reads as empty.
 Result<std::string> loadForEdit(const fs::path& file) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0 && errno == ENOENT)
+    Result<std::string> bytes = host::readWholeFile(file);
+    if (!bytes && bytes.error().code == WinError::FileNotFound)
         return std::string();
-    return host::readWholeFile(file);
+    return bytes;
 }
 
 std::optional<std::string> readFileQuietly(const fs::path& file) {

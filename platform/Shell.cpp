@@ -143,14 +143,45 @@ std::string winFileName(std::string_view winPath) {
     return std::string(slash == std::string_view::npos ? winPath : winPath.substr(slash + 1));
 }
 
-// A document inside a drive kept as a disk image reaches the desktop's
-// program as a copy in a folder of its own that only this user can enter:
-// the program cannot read the image, and must not write into it behind the
-// FAT layer's back.
-std::optional<fs::path> copyOutOfImage(const fs::path& host, std::string_view winPath) {
-    Result<std::string> bytes = host::readWholeFile(host);
-    if (!bytes)
-        return std::nullopt;
+// What a folder copied out of an image may hold at most: a theme pack or a
+// program folder is far below it, a hostile disk's endless tree is not.
+constexpr std::uint64_t kMostCopiedBytes = 64u << 20;
+constexpr int kMostCopiedEntries = 4096;
+
+bool copyEntry(const fs::path& from, const fs::path& to, bool folder, std::uint64_t& bytes,
+               int& entries, int depth) {
+    if (++entries > kMostCopiedEntries || depth > 16)
+        return false;
+    if (!folder) {
+        Result<std::string> content = host::readWholeFile(from);
+        if (!content || (bytes += content->size()) > kMostCopiedBytes)
+            return false;
+        if (!host::writeWholeFile(to, *content))
+            return false;
+        ::chmod(to.c_str(), 0400);
+        return true;
+    }
+    if (!host::createDirectory(to))
+        return false;
+    Result<std::vector<FindEntry>> listed = host::findFiles(from, "*.*", true);
+    if (!listed)
+        return false;
+    for (const FindEntry& entry : *listed) {
+        if (entry.name == "." || entry.name == ".." || entry.name.find('/') != std::string::npos)
+            continue;
+        if (!copyEntry(from / entry.name, to / entry.name, entry.directory, bytes, entries,
+                       depth + 1))
+            return false;
+    }
+    return true;
+}
+
+// A document or folder inside a drive kept as a disk image reaches the
+// desktop's program as a copy in a folder of its own that only this user can
+// enter: the program cannot read the image, and must not write into it
+// behind the FAT layer's back.
+std::optional<fs::path> copyOutOfImage(const fs::path& host, std::string_view winPath,
+                                       bool folder) {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     std::string pattern = (runtime && *runtime && fs::path(runtime).is_absolute()
                                ? std::string(runtime)
@@ -158,10 +189,14 @@ std::optional<fs::path> copyOutOfImage(const fs::path& host, std::string_view wi
                           "/velkan-open-XXXXXX";
     if (!::mkdtemp(pattern.data()))
         return std::nullopt;
-    const fs::path copy = fs::path(pattern) / winFileName(winPath);
-    if (!host::writeWholeFile(copy, *bytes))
+    std::string name = winFileName(winPath);
+    if (name.empty() || name == "." || name == "..")
+        name = "Drive C";
+    const fs::path copy = fs::path(pattern) / name;
+    std::uint64_t bytes = 0;
+    int entries = 0;
+    if (!copyEntry(host, copy, folder, bytes, entries, 0))
         return std::nullopt;
-    ::chmod(copy.c_str(), 0400);
     return copy;
 }
 
@@ -234,9 +269,7 @@ int Shell::ShellExecute(std::string_view operation, std::string_view file,
                 return shellErrorOf(found.error().code == WinError::PathNotFound
                                         ? WinError::PathNotFound
                                         : missingKind(*host));
-            if (found->directory)
-                return SE_ERR_NOASSOC; // no desktop program can look into the image
-            std::optional<fs::path> copy = copyOutOfImage(*host, winPath);
+            std::optional<fs::path> copy = copyOutOfImage(*host, winPath, found->directory);
             if (!copy)
                 return SE_ERR_ACCESSDENIED;
             target = copy->string();

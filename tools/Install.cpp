@@ -1,6 +1,7 @@
 #include "tools/Install.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
@@ -39,9 +40,7 @@ platform::Result<fs::path> makeFolder(const Machine& machine, const std::string&
     auto host = platform::resolveWinPath(machine, winPath);
     if (!host)
         return host.error();
-    std::error_code ec;
-    fs::create_directories(*host, ec);
-    if (ec)
+    if (!platform::host::createDirectories(*host))
         return Error::of(WinError::AccessDenied, "Unable to create " + winPath);
     return *host;
 }
@@ -113,8 +112,8 @@ Status writeShortcuts(const Machine& machine, const Registry& registry,
     target.workingDirectory =
         std::string(kProgramFolder).substr(0, std::string(kProgramFolder).size() - 1);
     target.description = "Velkan - Windows 95 shell customiser";
-    std::error_code ec;
-    target.fileSize = static_cast<std::uint32_t>(fs::file_size(programFolder / "Velkrun.exe", ec));
+    auto program = platform::host::fileAttributes(programFolder / "Velkrun.exe");
+    target.fileSize = program ? static_cast<std::uint32_t>(program->size) : 0;
     // FILETIME counts 100-nanosecond steps from 1601; the link carries the time
     // of installation as the target's dates.
     const auto sinceUnix = std::chrono::duration_cast<std::chrono::seconds>(

@@ -306,9 +306,7 @@ Status writeStartButtonIcon(const fs::path& folder, const Canvas& picture) {
 Status writePack(const fs::path& programFolder, const PackText& text, const Canvas& logo,
                  const std::function<Canvas(int)>& icon, bool allSizes, bool itemIcons) {
     const fs::path folder = programFolder / text.folder;
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec)
+    if (!platform::host::createDirectories(folder))
         return Error::of(WinError::PathNotFound, "Unable to create " + folder.string());
     if (auto s = writeIndex(folder, text); !s)
         return s;

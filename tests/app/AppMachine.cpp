@@ -1,9 +1,13 @@
 #include "tests/app/AppMachine.h"
 
 #include "app/ProgramKeys.h"
+#include "platform/Files.h"
+#include "platform/ImageDrive.h"
 #include "platform/Journal.h"
 #include "platform/WinPath.h"
 #include "tests/support/Cregexport.h"
+#include "tests/support/MachineDrive.h"
+#include "tools/ImageMachine.h"
 #include "tools/MachineBuilder.h"
 #include "tools/WinInitRename.h"
 #include "tools/WindowsStart.h"
@@ -28,8 +32,13 @@ fs::path machineTemplate(int build, std::optional<int> userLayout) {
         machine::MachineSpec spec;
         spec.build = build;
         spec.userLayout = userLayout;
-        if (auto made = machine::createMachine(folder, spec); !made)
+        if (imageMachines()) {
+            // The smallest FAT16 disk: each test copies it whole.
+            if (auto made = machine::createImageMachine(folder, spec, {16, 0x1995}); !made)
+                throw std::runtime_error("cannot make the machine: " + made.error().message);
+        } else if (auto made = machine::createMachine(folder, spec); !made) {
             throw std::runtime_error("cannot make the machine: " + made.error().message);
+        }
     }
     return folder;
 }
@@ -45,6 +54,8 @@ AppMachine::AppMachine(int build, std::optional<int> userLayout, bool firstRun)
     // A restart asked for by the program runs this tree's machine tool.
     ::setenv("VELKAN_MACHINE_TOOL", VELKAN_TOOLS_BIN "/velkan-machine", 1);
     fs::copy(machineTemplate(build, userLayout), machine.root(), fs::copy_options::recursive);
+    if (imageMachines() != platform::imagedrive::isImage(machine.driveC()))
+        throw std::runtime_error("the machine's drive C: is not of the kind asked for");
     if (!firstRun) {
         auto key = registry().createKey(platform::RootKey::CurrentUser, app::kProgramKey);
         if (!key || !key->setString(app::kFirstRunValue, "1"))
@@ -61,7 +72,8 @@ fs::path AppMachine::windowsFile(const std::string& relative) const {
 }
 
 bool AppMachine::exists(const std::string& relative) const {
-    return fs::is_regular_file(windowsFile(relative));
+    auto found = platform::host::fileAttributes(windowsFile(relative));
+    return found && !found->directory;
 }
 
 std::string AppMachine::bytes(const std::string& relative) const {
@@ -71,7 +83,7 @@ std::string AppMachine::bytes(const std::string& relative) const {
 std::vector<std::string> AppMachine::renameLines() const {
     std::vector<std::string> out;
     const fs::path ini = windowsFile("WinInit.ini");
-    if (!fs::exists(ini))
+    if (!platform::host::fileAttributes(ini))
         return out;
     for (const auto& line : machine::parseRenameSection(readFile(ini)))
         out.push_back(line.target + "=" + line.source);

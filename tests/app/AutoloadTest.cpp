@@ -125,10 +125,10 @@ TEST(Autoload, APackLikeTheBackupPreparesNoSwapAndItemIconsApplyAtTheClose) {
     auto key = m.registry().createKey(RootKey::CurrentUser, app::kProgramKey);
     ASSERT_TRUE(key->setString(app::kLocationValue, "C:\\Packs\\"));
     key->close();
-    m.put("C:\\Packs\\Same\\index.vkr",
+    m.put("C:\\Packs\\SAME\\index.vkr",
           "[StartButton]\r\nText=Start\r\n[StartMenu]\r\nPrograms=&Programs\r\nLogoHeight=90\r\n");
-    m.put("C:\\Packs\\Same\\1.ico", test::iconFile(32));
-    m.put("C:\\Packs\\Same\\2.ico", test::iconFile(32));
+    m.put("C:\\Packs\\SAME\\1.ico", test::iconFile(32));
+    m.put("C:\\Packs\\SAME\\2.ico", test::iconFile(32));
     Session run(m, {"/t"});
     run.start();
     EXPECT_TRUE(run.app.terminated());
@@ -140,8 +140,8 @@ TEST(Autoload, APackLikeTheBackupPreparesNoSwapAndItemIconsApplyAtTheClose) {
         m.registry().openKey(RootKey::LocalMachine,
                              "Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons");
     ASSERT_TRUE(icons);
-    EXPECT_EQ(icons->queryString("19").valueOr("?"), "C:\\Packs\\Same\\1.ico,0");
-    EXPECT_EQ(icons->queryString("43").valueOr("?"), "C:\\Packs\\Same\\2.ico,0");
+    EXPECT_EQ(icons->queryString("19").valueOr("?"), "C:\\Packs\\SAME\\1.ico,0");
+    EXPECT_EQ(icons->queryString("43").valueOr("?"), "C:\\Packs\\SAME\\2.ico,0");
     // The rebuild ran without a window but with its pause.
     EXPECT_EQ(run.clock.waits().size(), 1u);
     int starts = 0;

@@ -3,6 +3,7 @@
 // missing backup, settings lost on a Windows without their keys.
 #include "platform/Registry.h"
 #include "tests/app/AppMachine.h"
+#include "tests/support/MachineDrive.h"
 #include "tools/BuildTexts.h"
 
 #include <filesystem>
@@ -52,7 +53,7 @@ TEST(AccentedTexts, SurviveAnEditOfTheOtherStartButtonFieldAndOfOtherCaptions) {
                 << "entry " << i;
         }
         m.boot();
-        std::filesystem::remove(m.windowsFile("Explorer.sav"));
+        test::removeAll(m.windowsFile("Explorer.sav"));
         Session run(m);
         run.start();
         EXPECT_EQ(run.form().StartEdit.text(),
@@ -94,7 +95,7 @@ TEST(Swap, ACopyThatFailsLeavesWinInitAsItWasAndSaysSo) {
         test::writeFile(m.windowsFile("WinInit.ini"), earlier);
         m.put("C:\\i.ico", test::iconFile(16));
         std::filesystem::path blocked = m.machine.driveC() / c.blocked;
-        std::filesystem::create_directories(blocked);
+        test::makeFolders(blocked);
         test::writeFile(blocked / "keep", "x");
 
         {
@@ -144,7 +145,7 @@ TEST(Swap, RestoreNeverSchedulesABackupThatIsGone) {
         auto& dialog = dynamic_cast<app::TRestoreFm&>(w);
         EXPECT_TRUE(dialog.CB2.checked());
         // The backup disappears while the dialog is open.
-        std::filesystem::remove(m.windowsFile("Explorer.sav"));
+        test::removeAll(m.windowsFile("Explorer.sav"));
         dialog.OKBn.click();
         return dialog.modalResult();
     });
@@ -234,7 +235,7 @@ TEST(StaleBackup, AnUpdatedShellIsPatchedItselfAndBothFilesAreKept) {
 TEST(Swap, AFailedSwapKeepsTheWindowAndItsEditsAndOffersNoRestart) {
     AppMachine m(0);
     const std::filesystem::path blocked = m.machine.driveC() / "WINDOWS/Explorer.new";
-    std::filesystem::create_directories(blocked);
+    test::makeFolders(blocked);
     test::writeFile(blocked / "keep", "x");
     Session run(m);
     run.start();
@@ -246,7 +247,7 @@ TEST(Swap, AFailedSwapKeepsTheWindowAndItsEditsAndOffersNoRestart) {
     EXPECT_TRUE(m.exists("Explorer.tmp")) << "the edited working copy is kept";
     EXPECT_EQ(run.form().StartEdit.text(), "Go");
     // Once the disk lets it, the same window applies.
-    std::filesystem::remove_all(blocked);
+    test::removeAll(blocked);
     run.declineRestart();
     run.form().OKBn.click();
     EXPECT_TRUE(run.form().closed());
@@ -266,8 +267,8 @@ TEST(Swap, ARestoreThatCannotBeScheduledKeepsTheWindow) {
     }
     m.boot();
     // WinInit.ini cannot be replaced: a folder stands where its new copy goes.
-    std::filesystem::remove(m.windowsFile("WinInit.ini"));
-    std::filesystem::create_directories(m.machine.driveC() / "WINDOWS/WININIT.INI");
+    test::removeAll(m.windowsFile("WinInit.ini"));
+    test::makeFolders(m.machine.driveC() / "WINDOWS/WININIT.INI");
     Session run(m);
     run.start();
     run.questions.onModal("TRestoreFm", [](platform::ModalWindow& w) {
@@ -291,9 +292,9 @@ TEST(ShellCheck, AMissingOrShortWorkingCopyIsAFileErrorAndTheWindowStays) {
         run.start();
         run.form().StartEdit.userSetText("Go");
         if (missing)
-            std::filesystem::remove(m.windowsFile("Explorer.tmp"));
+            test::removeAll(m.windowsFile("Explorer.tmp"));
         else
-            std::filesystem::resize_file(m.windowsFile("Explorer.tmp"), 1000);
+            test::resizeFile(m.windowsFile("Explorer.tmp"), 1000);
         run.pressOk();
         run.form().OKBn.click();
         const auto boxes = run.messageBoxes();
@@ -308,7 +309,7 @@ TEST(ShellCheck, AMissingOrShortWorkingCopyIsAFileErrorAndTheWindowStays) {
 
 TEST(UnknownShell, TheColourDepthThatWasNeverReadIsNeverWritten) {
     AppMachine m(0);
-    std::filesystem::resize_file(m.windowsFile("Explorer.exe"), 4096);
+    test::resizeFile(m.windowsFile("Explorer.exe"), 4096);
     {
         auto metrics =
             m.registry().openKey(RootKey::CurrentUser, "Control Panel\\desktop\\WindowMetrics");
@@ -353,7 +354,7 @@ TEST(Swap, ASecondApplyThatFailsKeepsTheFirstPairWhole) {
 
     // The second apply cannot make its user file: the first pair stays scheduled, whole.
     const std::filesystem::path blocked = m.machine.driveC() / "WINDOWS/SYSTEM/User.~nw";
-    std::filesystem::create_directories(blocked);
+    test::makeFolders(blocked);
     test::writeFile(blocked / "keep", "x");
     apply("Two", "C:\\j.ico", false);
     EXPECT_EQ(m.renameLines(), pending);
@@ -362,7 +363,7 @@ TEST(Swap, ASecondApplyThatFailsKeepsTheFirstPairWhole) {
     EXPECT_FALSE(m.exists("Explorer.~nw")) << "nothing staged is left behind";
 
     // Undisturbed, the second apply wins as a pair, under the usual names.
-    std::filesystem::remove_all(blocked);
+    test::removeAll(blocked);
     apply("Two", "C:\\j.ico", true);
     EXPECT_EQ(m.renameLines(), pending);
     EXPECT_NE(m.bytes("Explorer.new"), explorerNew);

@@ -2,6 +2,7 @@
 // field padding and lengths, trailing spaces, the logo height, the shell check.
 #include "shellpatch/BuildTable.h"
 #include "tests/app/AppMachine.h"
+#include "tests/support/MachineDrive.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -122,7 +123,7 @@ TEST(ShellTexts, RussianBuildsWriteAndReadCodePage1251) {
     }
     // The shell file's own letters come back as they are on the next start.
     m.boot();
-    std::filesystem::remove(m.windowsFile("Explorer.sav"));
+    test::removeAll(m.windowsFile("Explorer.sav"));
     Session again(m);
     again.start();
     EXPECT_EQ(again.form().TooltipEdit.text(), "\xA8\xEB\xEA\xE0 \xB9"

@@ -4,6 +4,7 @@
 #include "platform/Registry.h"
 #include "shellpatch/BuildTable.h"
 #include "tests/app/AppMachine.h"
+#include "tests/support/MachineDrive.h"
 #include "tools/BuildTexts.h"
 
 #include <filesystem>
@@ -88,7 +89,7 @@ TEST(Apply, EveryBuildTakesAnEditThroughTheSwapAndReadsItBack) {
         }
         m.boot();
         // Without the backup the start reads the swapped shell itself.
-        std::filesystem::remove(m.windowsFile("Explorer.sav"));
+        test::removeAll(m.windowsFile("Explorer.sav"));
         Session run(m);
         run.start();
         EXPECT_EQ(run.form().VersionRG.itemIndex(), detected);
@@ -192,7 +193,7 @@ TEST(Apply, EditOkBootAndStartAgain) {
         EXPECT_EQ(run.form().ProgEdit.text(), "&Programs");
         run.form().CancelBn.click();
     }
-    std::filesystem::remove(m.windowsFile("Explorer.sav"));
+    test::removeAll(m.windowsFile("Explorer.sav"));
     Session run(m);
     run.start();
     EXPECT_EQ(run.form().StartEdit.text(), "Hi");
@@ -415,7 +416,7 @@ TEST(RestartPrompt, LogoffAsksTheSessionToEnd) {
 
 TEST(StartUp, WithoutMsdosSysNothingIsReadOrWrittenAnywhere) {
     AppMachine m(0);
-    std::filesystem::remove(m.machine.driveC() / "MSDOS.SYS");
+    test::removeAll(m.machine.driveC() / "MSDOS.SYS");
     const auto cwd = std::filesystem::current_path();
     test::TempDir elsewhere;
     std::filesystem::current_path(elsewhere.path());

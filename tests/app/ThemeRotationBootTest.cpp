@@ -5,6 +5,7 @@
 #include "platform/Files.h"
 #include "platform/Registry.h"
 #include "tests/app/AppMachine.h"
+#include "tests/support/MachineDrive.h"
 #include "tools/Install.h"
 #include "tools/ShellView.h"
 #include "tools/ThemePacks.h"
@@ -41,7 +42,7 @@ TEST(AutoloadBoot, EachWindowsStartAppliesTheNextPackOfTheProgramFolder) {
         return m.machine.driveC() / "Program Files" / "Velkan" / name;
     };
     for (const auto& stock : machine::stockPackNames())
-        std::filesystem::remove_all(host(stock));
+        test::removeAll(host(stock));
     for (const char* name : {"A", "B", "C"})
         m.put(program + name + "\\index.vkr",
               std::string("[StartButton]\r\nText=Pack") + name + "\r\n");

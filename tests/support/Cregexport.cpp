@@ -1,6 +1,8 @@
 #include "tests/support/Cregexport.h"
 
 #include "platform/CregFile.h"
+#include "platform/Files.h"
+#include "tests/support/MachineDrive.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
@@ -65,7 +67,8 @@ bool cregexportPresent() {
 }
 
 Shown cregexport(const std::filesystem::path& file) {
-    const auto result = runProcess("cregexport", {file.string()});
+    TempDir scratch;
+    const auto result = runProcess("cregexport", {hostCopy(file, scratch.path()).string()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     Shown shown;
     std::istringstream lines(result.out);
@@ -141,7 +144,7 @@ Shown expectedShown(const RegNode& root) {
 }
 
 void expectCregexportAgrees(const std::filesystem::path& file) {
-    if (!cregexportPresent() || !std::filesystem::exists(file))
+    if (!cregexportPresent() || !platform::host::fileAttributes(file))
         return;
     auto ours = platform::detail::parseCregFile(readFile(file), file.string());
     if (!ours)
@@ -152,6 +155,7 @@ void expectCregexportAgrees(const std::filesystem::path& file) {
 void expectCregexportAgreesOnMachine(const std::filesystem::path& machineRoot) {
     for (const char* name : {"SYSTEM.DAT", "USER.DAT"})
         expectCregexportAgrees(machineRoot / "drive_c" / "WINDOWS" / name);
+    EXPECT_TRUE(volumeClean(machineRoot));
 }
 
 } // namespace velkan::test

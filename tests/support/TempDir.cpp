@@ -1,5 +1,8 @@
 #include "tests/support/TempDir.h"
 
+#include "platform/Files.h"
+#include "platform/ImageDrive.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -30,6 +33,12 @@ TempDir::~TempDir() {
 }
 
 std::string readFile(const std::filesystem::path& file) {
+    if (platform::imagedrive::locate(file)) {
+        auto bytes = platform::host::readWholeFile(file);
+        if (!bytes)
+            throw std::runtime_error("cannot read " + file.string() + ": " + bytes.error().message);
+        return *bytes;
+    }
     std::ifstream in(file, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + file.string());
@@ -37,6 +46,14 @@ std::string readFile(const std::filesystem::path& file) {
 }
 
 void writeFile(const std::filesystem::path& file, const std::string& bytes) {
+    if (platform::imagedrive::locate(file)) {
+        if (auto made = platform::host::createDirectories(file.parent_path()); !made)
+            throw std::runtime_error("cannot write " + file.string() + ": " + made.error().message);
+        if (auto written = platform::host::writeWholeFile(file, bytes); !written)
+            throw std::runtime_error("cannot write " + file.string() + ": " +
+                                     written.error().message);
+        return;
+    }
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -9,6 +9,7 @@
 #include "tools/ImageMachine.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -230,9 +231,27 @@ TEST_F(ImageMachine, HoldsTheFolderMachinesFilesWithWindowsAttributes) {
     // file with the same bytes.
     std::set<std::string> expected;
     std::size_t files = 0;
+    // A name that fits 8.3 is stored as DOS stores it, in upper case; only
+    // the others keep their spelling in a long name.
+    const auto asStored = [](const fs::path& relative) {
+        std::string out;
+        for (const auto& part : relative) {
+            std::string name = part.string();
+            const auto dot = name.find('.');
+            const bool fits = name.find(' ') == std::string::npos &&
+                              (dot == std::string::npos ? name.size() <= 8
+                                                        : dot <= 8 && name.size() - dot - 1 <= 3);
+            if (fits)
+                for (char& c : name)
+                    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            out += (out.empty() ? "" : "/") + name;
+        }
+        return out;
+    };
     for (const auto& e : fs::recursive_directory_iterator(folderMachine / "drive_c")) {
-        const std::string path = fs::relative(e.path(), folderMachine / "drive_c").string();
-        expected.insert("::/" + path + (e.is_directory() ? "/" : ""));
+        const fs::path relative = fs::relative(e.path(), folderMachine / "drive_c");
+        const std::string path = relative.string();
+        expected.insert("::/" + asStored(relative) + (e.is_directory() ? "/" : ""));
         if (e.is_directory())
             continue;
         SCOPED_TRACE(path);
