@@ -1,5 +1,8 @@
 #include "tests/remove/InstalledMachine.h"
 
+#include "platform/Files.h"
+#include "tests/support/MachineDrive.h"
+
 #include <algorithm>
 #include <cctype>
 #include <functional>
@@ -33,7 +36,10 @@ const fs::path& templateMachine() {
     static std::once_flag once;
     std::call_once(once, [] {
         const std::string root = (dir / "machine").string();
-        runTool({"create", root});
+        if (imageMachines())
+            runTool({"create", "--image", "--size", "16", root});
+        else
+            runTool({"create", root});
         runTool({"install", root});
     });
     return dir.path();
@@ -64,14 +70,42 @@ fs::path InstalledMachine::hostPath(const std::string& winPath) const {
     return root() / "drive_c" / rest;
 }
 
+namespace {
+
+// Through the file layer, which reads a drive kept as a disk image too.
+void listFolder(const fs::path& folder, const std::string& prefix, FileListing& out) {
+    auto entries = platform::host::findFiles(folder, "*.*", true);
+    if (!entries)
+        return;
+    for (const auto& entry : *entries) {
+        if (entry.name == "." || entry.name == "..")
+            continue;
+        const std::string name = prefix + lower(entry.name);
+        if (name == "windows/system.dat" || name == "windows/user.dat")
+            continue;
+        if (entry.directory) {
+            out[name] = "<dir>";
+            listFolder(folder / entry.name, name + "/", out);
+        } else {
+            out[name] = std::to_string(std::hash<std::string>{}(readFile(folder / entry.name)));
+        }
+    }
+}
+
+} // namespace
+
 FileListing listFiles(const platform::Machine& machine) {
     FileListing out;
     const fs::path drive = machine.driveC();
+    if (imageMachines()) {
+        listFolder(drive, "", out);
+        return out;
+    }
     for (const auto& entry : fs::recursive_directory_iterator(drive)) {
-        const std::string name = fs::relative(entry.path(), drive).string();
+        const std::string name = lower(fs::relative(entry.path(), drive).string());
         // The registry files change with every value; listRegistry compares
         // what they hold.
-        if (name == "WINDOWS/SYSTEM.DAT" || name == "WINDOWS/USER.DAT")
+        if (name == "windows/system.dat" || name == "windows/user.dat")
             continue;
         if (entry.is_directory() && !entry.is_symlink())
             out[name] = "<dir>";

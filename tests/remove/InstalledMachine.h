@@ -33,7 +33,9 @@ private:
 };
 
 // Every file and folder of drive C: but the registry files, by path relative
-// to it, with a digest of each file's bytes ("<dir>" for folders).
+// to it in lower case (Windows names are case-blind, and a FAT disk spells
+// 8.3 names in upper case), with a digest of each file's bytes ("<dir>" for
+// folders).
 using FileListing = std::map<std::string, std::string>;
 FileListing listFiles(const platform::Machine& machine);
 

@@ -68,6 +68,14 @@ bool inImage(const fs::path& path) {
 
 } // namespace
 
+bool exists(const fs::path& path) {
+    if (!inImage(path)) {
+        std::error_code ec;
+        return fs::exists(fs::symlink_status(path, ec));
+    }
+    return platform::host::fileAttributes(path).ok();
+}
+
 void removeAll(const fs::path& path) {
     if (!inImage(path)) {
         fs::remove_all(path);

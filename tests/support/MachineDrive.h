@@ -28,6 +28,7 @@ namespace velkan::test {
 
 // What tests do to a machine's files behind the product's back, on a folder
 // or inside an image alike.
+bool exists(const std::filesystem::path& path);
 void removeAll(const std::filesystem::path& path); // a file, or a folder with its contents
 void makeFolders(const std::filesystem::path& folder);
 void resizeFile(const std::filesystem::path& file, std::uint64_t size);
