@@ -1,6 +1,10 @@
 #include "fuzz/Harnesses.h"
 #include "fuzz/ScratchMachine.h"
 #include "platform/FatVolume.h"
+#include "platform/Files.h"
+#include "platform/MachineRegistry.h"
+#include "platform/Registry.h"
+#include "platform/WinPath.h"
 
 #include <string>
 
@@ -47,12 +51,33 @@ void walk(const FatVolume& volume, const std::string& folder, int depth, int& fo
     }
 }
 
+// The same bytes as a machine's drive C:, read as the programs read it:
+// through the file layer, the path resolution and the registry.
+void readAsMachine(std::string_view bytes) {
+    const platform::Machine machine = freshMachine("fat-machine");
+    std::error_code ec;
+    fs::remove_all(machine.driveC(), ec);
+    put(machine.driveC(), bytes);
+    auto listed = platform::findFiles(machine, "C:\\*.*");
+    if (listed)
+        for (const auto& entry : *listed)
+            if (!entry.directory)
+                (void)platform::readWholeFile(machine, "C:\\" + entry.name);
+    (void)platform::findFiles(machine, "C:\\WINDOWS\\*.*");
+    (void)platform::resolveWinPath(machine, "C:\\WINDOWS\\SYSTEM\\USER.EXE");
+    (void)platform::machineRegistry(machine).check();
+    std::string after;
+    if (!slurp(machine.driveC(), after) || after != bytes)
+        fail("reading a machine's drive C: changed its image");
+}
+
 } // namespace
 
 void fuzzFatImage(const std::uint8_t* data, std::size_t size) {
     const platform::Machine machine = freshMachine("fat");
     const fs::path image = machine.driveC().parent_path() / "drive_c.img";
     const std::string original(asText(data, size));
+    readAsMachine(original);
     put(image, original);
 
     auto volume = FatVolume::open(image, true);

@@ -187,6 +187,9 @@ std::optional<Place> locate(const fs::path& hostPath, std::string display) {
     {
         Images& all = images();
         std::lock_guard guard(all.lock);
+        // A drive that became a folder again (a machine made anew under the
+        // same name) is forgotten.
+        std::erase_if(all.drives, [](const fs::path& drive) { return !isImage(drive); });
         const fs::path* best = nullptr;
         for (const fs::path& drive : all.drives)
             if (startsWith(path, drive) &&
