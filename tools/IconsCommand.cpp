@@ -2,6 +2,8 @@
 // file, so that extraction can be compared with other tools from outside.
 #include "platform/IconFileWriter.h"
 #include "platform/IconLibrary.h"
+#include "platform/Machine.h"
+#include "platform/WinPath.h"
 #include "tools/Commands.h"
 
 #include <cstdio>
@@ -84,7 +86,18 @@ int runIcons(const std::vector<std::string>& args) {
         std::error_code ec;
         std::filesystem::create_directories(outDir, ec);
     }
-    const auto library = platform::IconLibrary::open(file);
+    // A Windows path names a file of the machine, on a folder or inside a
+    // disk image alike.
+    std::filesystem::path source = file;
+    if (file.size() >= 3 && file[1] == ':' && (file[2] == '\\' || file[2] == '/')) {
+        auto host = platform::resolveWinPath(platform::Machine::fromEnvironment(), file);
+        if (!host) {
+            std::fprintf(stderr, "velkan-machine icons: %s\n", host.error().message.c_str());
+            return 1;
+        }
+        source = *host;
+    }
+    const auto library = platform::IconLibrary::open(source);
     std::printf("%s: %d icons (%s)\n", file.c_str(), library.count(), kindName(library.kind()));
     int failures = 0;
     for (int i = 0; i < library.count(); ++i) {
