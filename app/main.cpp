@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "app/Application.h"
+#include "app/FirstRun.h"
 #include "app/ui/Dialogs.h"
 #include "app/ui/MainWindow.h"
 #include "platform/Files.h"
@@ -18,7 +19,6 @@
 #include "caption/ui/CaptionControl.h"
 #include "platform/ui/QtQuestions.h"
 #include "platform/ui/Win95Look.h"
-#include "tools/DefaultMachine.h"
 
 namespace {
 
@@ -74,7 +74,7 @@ int runWithoutDisplay(const velkan::platform::Machine& machine, std::vector<std:
 } // namespace
 
 int main(int argc, char** argv) {
-    if (auto made = velkan::machine::ensureDefaultMachine(); !made) {
+    if (auto made = velkan::app::makeDemoMachineOnFirstRun(); !made) {
         std::fprintf(stderr, "velkrun: cannot make the demo machine: %s\n",
                      made.error().message.c_str());
         return 1;

@@ -62,7 +62,8 @@ struct Spawned {
 
 // Starts a program with its arguments passed as they are (no shell between),
 // its standard input from /dev/null.
-Spawned spawn(const std::string& program, const std::vector<std::string>& args) {
+Spawned spawn(const std::string& program, const std::vector<std::string>& args,
+              bool quiet = false) {
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const std::string& arg : args)
@@ -72,6 +73,8 @@ Spawned spawn(const std::string& program, const std::vector<std::string>& args) 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (quiet)
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     Spawned result;
     result.error =
         posix_spawnp(&result.pid, program.c_str(), &actions, nullptr, argv.data(), environ);
@@ -353,6 +356,16 @@ Status Shell::ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) const {
                                                      std::to_string(exitCode) + ".");
     }
     return {};
+}
+
+Result<int> Shell::runMachineTool(const std::vector<std::string>& args) {
+    const fs::path tool = findMachineTool();
+    if (tool.empty())
+        return Error::of(WinError::FileNotFound, "velkan-machine was not found.");
+    Spawned started = spawn(tool.string(), args, true);
+    if (started.pid < 0)
+        return errorFromErrno(started.error, tool.string());
+    return waitFor(started.pid);
 }
 
 fs::path Shell::findMachineTool() {

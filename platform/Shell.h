@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velkan::platform {
 
@@ -68,6 +69,9 @@ public:
     // the running program or in ../tools/ of it, else the one on PATH. Empty
     // when there is none.
     static std::filesystem::path findMachineTool();
+    // Runs that program with `args` (its output to nowhere, its errors to
+    // ours) and gives its exit code.
+    static Result<int> runMachineTool(const std::vector<std::string>& args);
 
 private:
     Machine machine_;

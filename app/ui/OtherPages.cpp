@@ -149,7 +149,7 @@ OtherPage::~OtherPage() = default;
 AboutPage::AboutPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui::TabSheet1) {
     ui_->setupUi(this);
     bindGroupBox(ui_->AboutGB, f.AboutGB);
-    ui_->AboutLogo->setPixmap(QPixmap::fromImage(windowsLogoIcon(32)));
+    ui_->AboutLogo->setPixmap(QPixmap::fromImage(windowsLogoIcon()));
     // The dialog font has no large sizes; the heading takes a plain sans serif.
     QFont big(QStringLiteral("Sans Serif"));
     big.setPixelSize(20);

@@ -3,7 +3,15 @@
 #include <QImageReader>
 
 #include "platform/IconLibrary.h"
-#include "tools/StartMenuLogo.h"
+
+// Resources of a static library are registered by name, once.
+static void initPictures() {
+    static const bool done = [] {
+        Q_INIT_RESOURCE(Pictures);
+        return true;
+    }();
+    (void)done;
+}
 
 namespace velkan::app::ui {
 
@@ -42,22 +50,19 @@ QImage libraryIcon(const std::string& file, int index) {
     return image;
 }
 
-QImage fromCanvas(const machine::Canvas& canvas) {
-    QImage image(canvas.width(), canvas.height(), QImage::Format_ARGB32);
-    for (int y = 0; y < canvas.height(); ++y)
-        for (int x = 0; x < canvas.width(); ++x) {
-            const auto c = canvas.pixel(x, y);
-            image.setPixel(x, y, canvas.opaque(x, y) ? qRgb(c.r, c.g, c.b) : qRgba(0, 0, 0, 0));
-        }
-    return image;
-}
-
 } // namespace
 
-// The same pictures the demo machine's shell files carry.
-QImage windowsLogoIcon(int size) { return fromCanvas(machine::drawStartButtonFlag(size)); }
+// The same pictures the demo machine's shell files carry, drawn once by the
+// machine tool and kept as the program's own resources.
+QImage windowsLogoIcon() {
+    initPictures();
+    return QImage(":/pictures/WindowsFlag32.png").convertToFormat(QImage::Format_ARGB32);
+}
 
-QImage defaultStartMenuLogo() { return fromCanvas(machine::drawStartMenuLogo()); }
+QImage defaultStartMenuLogo() {
+    initPictures();
+    return QImage(":/pictures/StartMenuLogo.png").convertToFormat(QImage::Format_ARGB32);
+}
 
 QPixmap renderPicture(const platform::Picture& picture) {
     using Kind = platform::Picture::Kind;
@@ -67,7 +72,7 @@ QPixmap renderPicture(const platform::Picture& picture) {
     case Kind::BitmapFile:
         return QPixmap::fromImage(QImage(QString::fromStdString(picture.path)));
     case Kind::SystemIcon:
-        return QPixmap::fromImage(windowsLogoIcon(32));
+        return QPixmap::fromImage(windowsLogoIcon());
     case Kind::Resource:
         if (picture.path == "DefaultLogo")
             return QPixmap::fromImage(defaultStartMenuLogo());

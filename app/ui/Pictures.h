@@ -11,8 +11,9 @@ namespace velkan::app::ui {
 // icon and the default Start-menu logo of the program's resources.
 QPixmap renderPicture(const platform::Picture& picture);
 
-// The program's own pictures, drawn in the colours of the Windows 95 ones.
-QImage windowsLogoIcon(int size);
+// The program's own pictures, drawn in the colours of the Windows 95 ones:
+// the Windows flag at the large-icon size, and the Start-menu band.
+QImage windowsLogoIcon();
 QImage defaultStartMenuLogo();
 
 } // namespace velkan::app::ui

@@ -1,6 +1,6 @@
-// The programs' first run makes the default machine, once, and only when no
-// machine folder was chosen.
-#include "tools/DefaultMachine.h"
+// The customiser's first run has the machine tool make the default machine,
+// once, and only when no machine folder was chosen.
+#include "app/FirstRun.h"
 
 #include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
@@ -34,14 +34,15 @@ private:
 
 } // namespace
 
-TEST(DefaultMachine, FirstRunMakesAnInstalledMachineOnce) {
+TEST(FirstRun, MakesAnInstalledMachineOnce) {
     test::TempDir temp;
+    ScopedEnv tool("VELKAN_MACHINE_TOOL", VELKAN_TOOLS_BIN "/velkan-machine");
     ScopedEnv data("XDG_DATA_HOME", temp.path().c_str());
     ScopedEnv chosen("VELKAN_MACHINE", nullptr);
     const fs::path root = temp / "velkan" / "machine";
     fs::create_directories(root.parent_path());
 
-    auto made = machine::ensureDefaultMachine();
+    auto made = app::makeDemoMachineOnFirstRun();
     ASSERT_TRUE(made) << made.error().message;
     EXPECT_TRUE(*made);
     EXPECT_TRUE(fs::exists(root / "drive_c" / "WINDOWS" / "EXPLORER.EXE"));
@@ -56,19 +57,38 @@ TEST(DefaultMachine, FirstRunMakesAnInstalledMachineOnce) {
     EXPECT_EQ(entries, 1);
 
     fs::remove(root / "drive_c" / "MSDOS.SYS");
-    auto again = machine::ensureDefaultMachine();
+    auto again = app::makeDemoMachineOnFirstRun();
     ASSERT_TRUE(again);
     EXPECT_FALSE(*again); // an existing folder is never touched
     EXPECT_FALSE(fs::exists(root / "drive_c" / "MSDOS.SYS"));
 }
 
-TEST(DefaultMachine, ChosenMachineIsLeftAlone) {
+TEST(FirstRun, ChosenMachineIsLeftAlone) {
     test::TempDir temp;
     ScopedEnv data("XDG_DATA_HOME", temp.path().c_str());
     ScopedEnv chosen("VELKAN_MACHINE", (temp / "elsewhere").c_str());
-    auto made = machine::ensureDefaultMachine();
+    auto made = app::makeDemoMachineOnFirstRun();
     ASSERT_TRUE(made);
     EXPECT_FALSE(*made);
     EXPECT_FALSE(fs::exists(temp / "velkan"));
     EXPECT_FALSE(fs::exists(temp / "elsewhere"));
+}
+
+TEST(FirstRun, WithoutTheMachineToolSaysSoAndLeavesNothing) {
+    test::TempDir temp;
+    ScopedEnv data("XDG_DATA_HOME", temp.path().c_str());
+    ScopedEnv chosen("VELKAN_MACHINE", nullptr);
+    ScopedEnv tool("VELKAN_MACHINE_TOOL", (temp / "no such tool").c_str());
+    fs::create_directories(temp / "velkan");
+    auto made = app::makeDemoMachineOnFirstRun();
+    ASSERT_FALSE(made);
+    EXPECT_NE(made.error().message.find("no such tool"), std::string::npos) << made.error().message;
+    EXPECT_TRUE(fs::is_empty(temp / "velkan"));
+
+    // A tool that fails: its exit code is told, and the half-made folder goes.
+    ScopedEnv failing("VELKAN_MACHINE_TOOL", "/bin/false");
+    made = app::makeDemoMachineOnFirstRun();
+    ASSERT_FALSE(made);
+    EXPECT_NE(made.error().message.find("exit code 1"), std::string::npos) << made.error().message;
+    EXPECT_TRUE(fs::is_empty(temp / "velkan"));
 }
