@@ -1,15 +1,10 @@
 #include "shellpatch/TextField.h"
 
+#include "shellpatch/BuildTable.h"
+
 namespace velkan::shellpatch {
 
 namespace {
-
-constexpr int kRussianIe4 = 11;
-constexpr int kRussian = 27;
-constexpr int kPolishIe4 = 9;
-constexpr int kChech = 17;
-constexpr int kHebrew = 23;
-constexpr int kPolish = 25;
 
 // What a code unit becomes when the code page has no byte for it, as
 // WideCharToMultiByte's default character.
@@ -18,15 +13,8 @@ constexpr unsigned char kDefaultChar = '?';
 } // namespace
 
 TextCodec TextCodec::forBuild(int position) {
-    switch (position) {
-    case kRussianIe4:
-    case kRussian: return TextCodec(CodePage::Cyrillic);
-    case kPolishIe4:
-    case kChech:
-    case kPolish: return TextCodec(CodePage::CentralEuropean);
-    case kHebrew: return TextCodec(CodePage::Hebrew);
-    default: return TextCodec(CodePage::Western);
-    }
+    const ShellBuild* build = buildAt(position);
+    return TextCodec(build ? build->codePage : CodePage::Western);
 }
 
 char16_t TextCodec::encodeChar(unsigned char byte) const {
