@@ -333,8 +333,7 @@ bool startsWith(const std::string& s, const std::string& head) {
 VolumeAllows leastAdmitting(const std::string& line) {
     // Clusters marked in the FAT that no entry reaches, and the second FAT
     // copy a step behind the first over them.
-    for (const char* lost : {"Reclaimed ", "Free cluster summary wrong", "FATs differ but appear",
-                             "Using first FAT"})
+    for (const char* lost : {"Reclaimed ", "Free cluster summary wrong", "FATs differ but appear"})
         if (startsWith(line, lost))
             return VolumeAllows::LostClusters;
     // A long name written in front of an 8.3 entry the kill stopped.

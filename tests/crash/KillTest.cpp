@@ -13,7 +13,7 @@ namespace {
 
 // Every image write is a step, and each run copies the whole disk and has
 // fsck.fat judge it twice: on an image a flow's steps are sampled.
-constexpr long kImageSteps = 60;
+constexpr long kImageSteps = 40;
 
 std::string testName(const ::testing::TestParamInfo<Scenario>& info) {
     std::string name = scenarioName(info.param);
