@@ -1,10 +1,9 @@
 // The flows on a disk that fills up, or turns out to be read-only, at each of
 // their disk steps: the user is told which file could not be written, and the
 // machine still starts with the old look or the new one.
-#include "tests/crash/Sweep.h"
-
-#include "platform/Files.h"
 #include "platform/FatVolume.h"
+#include "platform/Files.h"
+#include "tests/crash/Sweep.h"
 
 #include <algorithm>
 #include <cerrno>

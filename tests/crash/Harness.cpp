@@ -281,8 +281,7 @@ void takeImageFolder(MachineState& state, const fs::path& machine, const fs::pat
                      bool root) {
     auto entries = platform::host::findFiles(folder, "*.*", root);
     if (!entries)
-        throw std::runtime_error("cannot list " + folder.string() + ": " +
-                                 entries.error().message);
+        throw std::runtime_error("cannot list " + folder.string() + ": " + entries.error().message);
     for (const auto& entry : *entries) {
         if (entry.name == "." || entry.name == "..")
             continue;
@@ -377,8 +376,9 @@ std::vector<VolumeFinding> volumeFindings(const fs::path& machine) {
     }
     // 1 is fsck.fat's word for "found something", which the lines tell.
     if (fsck.exitCode != 0 && fsck.exitCode != 1)
-        out.push_back({VolumeAllows::Anything, "fsck.fat failed (exit " +
-                                                   std::to_string(fsck.exitCode) + "): " + fsck.err});
+        out.push_back(
+            {VolumeAllows::Anything,
+             "fsck.fat failed (exit " + std::to_string(fsck.exitCode) + "): " + fsck.err});
     return out;
 }
 
@@ -645,8 +645,8 @@ std::vector<std::string> violations(const FlowCase& c, const fs::path& machine,
 
 void printTable(const std::string& title, const std::vector<TableRow>& rows) {
     std::printf("\n%s\n", title.c_str());
-    std::printf("%-30s %6s %6s %11s %7s %8s %7s %6s %6s\n", "flow", "steps", "runs",
-                "violations", "silent", "unnamed", "litter", "fsck", "lost");
+    std::printf("%-30s %6s %6s %11s %7s %8s %7s %6s %6s\n", "flow", "steps", "runs", "violations",
+                "silent", "unnamed", "litter", "fsck", "lost");
     for (const auto& r : rows)
         std::printf("%-30s %6ld %6ld %11ld %7ld %8ld %7ld %6ld %6ld\n", r.flow.c_str(), r.steps,
                     r.runs, r.violations, r.silent, r.unnamed, r.litter, r.fsck, r.lost);

@@ -42,3 +42,34 @@ TEST_P(KilledAtEveryStep, LeavesAMachineThatStarts) {
 INSTANTIATE_TEST_SUITE_P(Flows, KilledAtEveryStep, ::testing::ValuesIn(kScenarios), testName);
 INSTANTIATE_TEST_SUITE_P(ImageFlows, KilledAtEveryStep, ::testing::ValuesIn(imageScenarios()),
                          testName);
+
+// The image sweeps judge a run by what the harness reads inside the image:
+// the same machine kept both ways must read alike, file for file and value
+// for value.
+TEST(ImageSnapshot, ReadsWhatTheFolderMachineHolds) {
+    const MachineState folder = snapshot(templateMachine("installed"));
+    const MachineState image = snapshot(templateMachine("installed", Drive::Image));
+    auto byLowerName = [](const std::map<std::string, std::string>& files) {
+        std::map<std::string, std::string> out;
+        for (const auto& [path, bytes] : files) {
+            std::string key = path;
+            for (char& ch : key)
+                ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            out[key] = bytes;
+        }
+        return out;
+    };
+    const auto want = byLowerName(folder.files), got = byLowerName(image.files);
+    EXPECT_GT(got.size(), 20u);
+    for (const auto& [path, bytes] : want) {
+        auto it = got.find(path);
+        if (it == got.end())
+            ADD_FAILURE() << path << " is missing from the image";
+        else if (it->second != bytes)
+            ADD_FAILURE() << path << " reads differently from the image";
+    }
+    for (const auto& [path, _] : got)
+        if (!want.count(path))
+            ADD_FAILURE() << path << " is only in the image";
+    EXPECT_EQ(image.values, folder.values);
+}

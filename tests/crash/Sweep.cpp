@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <atomic>
 #include <gtest/gtest.h>
-#include <mutex>
 #include <iterator>
+#include <mutex>
 #include <random>
 #include <set>
 #include <thread>
@@ -114,8 +114,8 @@ Outcome runOne(const FlowCase& c, const std::string& fault, long k) {
     o.silent = fault != "kill" && !missed.empty() && !toldMore;
     if (o.silent)
         o.missed = missed;
-    for (auto& v : violations(c, m, VolumeAllows::KillLeftovers, VolumeAllows::KillLeftovers,
-                              &o.volume))
+    for (auto& v :
+         violations(c, m, VolumeAllows::KillLeftovers, VolumeAllows::KillLeftovers, &o.volume))
         o.problems.push_back(std::move(v));
     return o;
 }

@@ -16,10 +16,9 @@ struct Scenario {
 };
 
 inline constexpr Scenario kScenarios[] = {
-    {"ok", "installed"},       {"ok", "applied"},     {"again", "pending"},
-    {"restore", "applied"},
-    {"autoload", "installed"}, {"save", "installed"}, {"settings", "installed"},
-    {"remove", "applied"},
+    {"ok", "installed"},       {"ok", "applied"},         {"again", "pending"},
+    {"restore", "applied"},    {"autoload", "installed"}, {"save", "installed"},
+    {"settings", "installed"}, {"remove", "applied"},
 };
 
 // The same flows on machines whose drive C: is a disk image.
