@@ -1,14 +1,19 @@
 #include "tests/crash/Harness.h"
 
+#include "platform/DiskImage.h"
+#include "platform/Files.h"
+#include "platform/ImageDrive.h"
 #include "platform/MachineRegistry.h"
 #include "platform/Registry.h"
 #include "platform/WinPath.h"
+#include "tools/ImageMachine.h"
 #include "tools/Install.h"
 #include "tools/MachineBuilder.h"
 #include "tools/MachineCheck.h"
 #include "tools/WindowsStart.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -207,6 +212,16 @@ struct HarnessEnvironment {
     }
 } const harnessEnvironment;
 
+// The key of `files` that names `relative` without regard to case.
+std::string samePath(const std::map<std::string, std::string>& files, const std::string& relative) {
+    if (files.count(relative))
+        return relative;
+    for (const auto& [path, _] : files)
+        if (lower(path) == lower(relative))
+            return path;
+    return relative;
+}
+
 // A second apply over a pending swap makes its files under staged names and
 // moves the [Rename] lines onto them before they take their usual names: a
 // line naming a staged file whose bytes are the new replacement is the new
@@ -223,9 +238,15 @@ std::map<std::string, std::string> withStagedSettled(std::map<std::string, std::
         const std::string settled = value.substr(0, value.size() - 3) + "new";
         auto staged = platform::resolveWinPath(m, value);
         auto replacement = platform::resolveWinPath(m, settled);
-        if (!staged || !replacement || !fs::is_regular_file(*staged))
+        if (!staged || !replacement)
             continue;
-        const std::string relative = fs::relative(*replacement, machine).generic_string();
+        if (auto found = platform::host::fileAttributes(*staged); !found || found->directory)
+            continue;
+        // The replacement is not on the disk yet, so its spelling is the
+        // line's; inside an image the file is known by the name it was
+        // stored under.
+        const std::string relative =
+            samePath(c.after.files, replacement->lexically_relative(machine).generic_string());
         auto wanted = lookup(c.after.files, relative);
         if (wanted && test::readFile(*staged) == *wanted) {
             value = settled;
@@ -239,31 +260,145 @@ std::map<std::string, std::string> withStagedSettled(std::map<std::string, std::
 
 } // namespace
 
+namespace {
+
+void takeFile(MachineState& state, const std::string& relative, const fs::path& file) {
+    if (relative == "journal.txt" || relative == "registry.lock" ||
+        relative == "registry.reg.lock" || isWorkingCopy(relative))
+        return;
+    if (relative.find(".~") != std::string::npos) {
+        state.litter.push_back(relative);
+        return;
+    }
+    if (relative == "registry.reg" || lower(relative) == "drive_c/windows/system.dat" ||
+        lower(relative) == "drive_c/windows/user.dat")
+        return;
+    state.files[relative] = test::readFile(file);
+}
+
+// The files of a folder inside an image, as the FAT layer lists them.
+void takeImageFolder(MachineState& state, const fs::path& machine, const fs::path& folder,
+                     bool root) {
+    auto entries = platform::host::findFiles(folder, "*.*", root);
+    if (!entries)
+        throw std::runtime_error("cannot list " + folder.string() + ": " + entries.error().message);
+    for (const auto& entry : *entries) {
+        if (entry.name == "." || entry.name == "..")
+            continue;
+        const fs::path path = folder / entry.name;
+        if (entry.directory)
+            takeImageFolder(state, machine, path, false);
+        else
+            takeFile(state, path.lexically_relative(machine).generic_string(), path);
+    }
+}
+
+} // namespace
+
 MachineState snapshot(const fs::path& machine) {
     MachineState state;
+    const fs::path driveC = machine / "drive_c";
+    const bool image = platform::imagedrive::isImage(driveC);
     for (auto it = fs::recursive_directory_iterator(machine);
          it != fs::recursive_directory_iterator(); ++it) {
+        if (image && it->path() == driveC)
+            continue;
         if (!it->is_regular_file())
             continue;
-        const std::string relative = fs::relative(it->path(), machine).generic_string();
-        if (relative == "journal.txt" || relative == "registry.lock" ||
-            relative == "registry.reg.lock" || isWorkingCopy(relative))
-            continue;
-        if (relative.find(".~") != std::string::npos) {
-            state.litter.push_back(relative);
-            continue;
-        }
-        if (relative == "registry.reg" || lower(relative) == "drive_c/windows/system.dat" ||
-            lower(relative) == "drive_c/windows/user.dat")
-            continue;
-        state.files[relative] = test::readFile(it->path());
+        takeFile(state, it->path().lexically_relative(machine).generic_string(), it->path());
     }
+    if (image)
+        takeImageFolder(state, machine, driveC, true);
     // The registry by its keys and values, whichever files hold it: a torn
     // file shows as a value no run could have written.
     auto text = platform::machineRegistry(platform::Machine(machine)).exportText();
     state.values = text ? registryValues(*text)
                         : std::map<std::string, std::string>{{"unreadable", text.error().message}};
     return state;
+}
+
+test::ProcessResult spawn(const std::string& program, const std::vector<std::string>& args,
+                          const std::map<std::string, std::string>& env);
+
+namespace {
+
+std::atomic<long> fsckCount{0};
+
+bool startsWith(const std::string& s, const std::string& head) {
+    return s.rfind(head, 0) == 0;
+}
+
+// The least that admits a finding of fsck.fat, by its first line.
+VolumeAllows leastAdmitting(const std::string& line) {
+    // Clusters marked in the FAT that no entry reaches, and the second FAT
+    // copy a step behind the first over them.
+    for (const char* lost : {"Reclaimed ", "Free cluster summary wrong", "FATs differ but appear"})
+        if (startsWith(line, lost))
+            return VolumeAllows::LostClusters;
+    // A long name written in front of an 8.3 entry the kill stopped.
+    for (const char* orphan : {"Orphaned long file name part"})
+        if (startsWith(line, orphan))
+            return VolumeAllows::KillLeftovers;
+    return VolumeAllows::Anything;
+}
+
+} // namespace
+
+std::vector<VolumeFinding> volumeFindings(const fs::path& machine) {
+    const fs::path drive = machine / "drive_c";
+    if (!platform::imagedrive::isImage(drive))
+        return {};
+    auto image = platform::ImageFile::open(fs::canonical(drive), false);
+    if (!image)
+        return {{VolumeAllows::Anything, image.error().message}};
+    auto range = platform::locateVolume(*image);
+    if (!range)
+        return {{VolumeAllows::Anything, range.error().message}};
+    // fsck.fat takes a whole device only, so the partition is judged from a copy.
+    test::TempDir scratch;
+    const fs::path volume = scratch / "volume";
+    std::string bytes(range->size, '\0');
+    if (auto read = image->read(range->offset, bytes.data(), bytes.size()); !read)
+        return {{VolumeAllows::Anything, read.error().message}};
+    test::writeFile(volume, bytes);
+    ++fsckCount;
+    const auto fsck = spawn("fsck.fat", {"-n", volume.string()}, {});
+    std::vector<VolumeFinding> out;
+    std::istringstream lines(fsck.out + fsck.err);
+    VolumeAllows least = VolumeAllows::Anything; // of the finding an indented line belongs to
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || startsWith(line, "fsck.fat ") || startsWith(line, volume.string()) ||
+            line == "Leaving filesystem unchanged.")
+            continue;
+        if (!startsWith(line, " "))
+            least = leastAdmitting(line);
+        out.push_back({least, "fsck.fat: " + line});
+    }
+    // 1 is fsck.fat's word for "found something", which the lines tell.
+    if (fsck.exitCode != 0 && fsck.exitCode != 1)
+        out.push_back(
+            {VolumeAllows::Anything,
+             "fsck.fat failed (exit " + std::to_string(fsck.exitCode) + "): " + fsck.err});
+    return out;
+}
+
+std::vector<std::string> beyond(const std::vector<VolumeFinding>& findings, VolumeAllows allows) {
+    std::vector<std::string> out;
+    for (const auto& f : findings)
+        if (f.least > allows)
+            out.push_back(f.line);
+    return out;
+}
+
+VolumeAllows worst(const std::vector<VolumeFinding>& findings) {
+    VolumeAllows w = VolumeAllows::Nothing;
+    for (const auto& f : findings)
+        w = std::max(w, f.least);
+    return w;
+}
+
+long fsckRuns() {
+    return fsckCount;
 }
 
 void copyMachine(const fs::path& from, const fs::path& to) {
@@ -304,7 +439,7 @@ test::ProcessResult spawn(const std::string& program, const std::vector<std::str
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
     pid_t pid = -1;
     const int spawned =
-        ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+        ::posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     ::close(err[1]);
@@ -358,15 +493,21 @@ void bootMachine(const fs::path& machine) {
         throw std::runtime_error("the machine did not start: " + report.error().message);
 }
 
-const fs::path& templateMachine(const std::string& name) {
+const fs::path& templateMachine(const std::string& name, Drive drive) {
     static test::TempDir folder;
     static std::map<std::string, fs::path> made;
-    if (auto it = made.find(name); it != made.end())
+    const std::string key = (drive == Drive::Image ? "image-" : "") + name;
+    if (auto it = made.find(key); it != made.end())
         return it->second;
-    const fs::path path = folder / name;
+    const fs::path path = folder / key;
     if (name == "installed") {
-        if (auto s = machine::createMachine(path); !s)
+        if (drive == Drive::Image) {
+            // The smallest FAT16 disk: every run copies it whole.
+            if (auto s = machine::createImageMachine(path, {}, {16, 0x1995}); !s)
+                throw std::runtime_error(s.error().message);
+        } else if (auto s = machine::createMachine(path); !s) {
             throw std::runtime_error(s.error().message);
+        }
         if (auto s = machine::installVelkan(path); !s)
             throw std::runtime_error(s.error().message);
         const platform::Registry registry = platform::machineRegistry(platform::Machine(path));
@@ -374,14 +515,14 @@ const fs::path& templateMachine(const std::string& name) {
         if (!key || !key->setString("Backup Notice Shown", "1"))
             throw std::runtime_error("cannot mark the backup notice as shown");
     } else if (name == "applied") {
-        copyMachine(templateMachine("installed"), path);
+        copyMachine(templateMachine("installed", drive), path);
         auto run = runFlow("ok", path);
         if (run.process.exitCode != 0)
             throw std::runtime_error("the OK flow failed on a clean machine: " + run.process.out +
                                      run.process.err);
         bootMachine(path);
     } else if (name == "pending") {
-        copyMachine(templateMachine("installed"), path);
+        copyMachine(templateMachine("installed", drive), path);
         auto run = runFlow("ok", path);
         if (run.process.exitCode != 0)
             throw std::runtime_error("the OK flow failed on a clean machine: " + run.process.out +
@@ -389,14 +530,17 @@ const fs::path& templateMachine(const std::string& name) {
     } else {
         throw std::logic_error("no template " + name);
     }
-    return made[name] = path;
+    if (auto problems = volumeProblems(path, VolumeAllows::Nothing); !problems.empty())
+        throw std::runtime_error("template " + key + ": " + problems.front());
+    return made[key] = path;
 }
 
-FlowCase prepareFlow(const std::string& flow, const std::string& templateName) {
+FlowCase prepareFlow(const std::string& flow, const std::string& templateName, Drive drive) {
     FlowCase c;
     c.flow = flow;
     c.templateName = templateName;
-    const fs::path& from = templateMachine(templateName);
+    c.drive = drive;
+    const fs::path& from = templateMachine(templateName, drive);
     c.before = snapshot(from);
     {
         test::TempDir dir;
@@ -404,6 +548,8 @@ FlowCase prepareFlow(const std::string& flow, const std::string& templateName) {
         copyMachine(from, m);
         bootMachine(m);
         c.beforeBoot = snapshot(m);
+        if (auto problems = volumeProblems(m, VolumeAllows::Nothing); !problems.empty())
+            throw std::runtime_error("the start left the volume with " + problems.front());
     }
     test::TempDir dir;
     const fs::path m = dir / "m";
@@ -419,13 +565,30 @@ FlowCase prepareFlow(const std::string& flow, const std::string& templateName) {
     while (std::getline(lines, line))
         ++c.steps;
     c.after = snapshot(m);
+    // A run that was let finish leaves a volume fsck.fat has nothing to say
+    // about, and so does the start after it.
+    for (const auto& p : volumeProblems(m, VolumeAllows::Nothing))
+        throw std::runtime_error("flow " + flow + " left the volume with " + p);
     bootMachine(m);
     c.afterBoot = snapshot(m);
+    for (const auto& p : volumeProblems(m, VolumeAllows::Nothing))
+        throw std::runtime_error("the start after flow " + flow + " left the volume with " + p);
     return c;
 }
 
-std::vector<std::string> violations(const FlowCase& c, const fs::path& machine) {
+std::vector<std::string> violations(const FlowCase& c, const fs::path& machine,
+                                    VolumeAllows beforeStart, VolumeAllows afterStart,
+                                    VolumeReport* found) {
     std::vector<std::string> out;
+    const auto findings = volumeFindings(machine);
+    const VolumeAllows left = worst(findings);
+    if (found)
+        found->beforeStart = left;
+    for (const auto& p : beyond(findings, beforeStart))
+        out.push_back("the volume before the start: " + p);
+    // The start repairs nothing on the volume, but it must not add to what
+    // the kill left: what it finds clean it leaves clean.
+    afterStart = std::min(afterStart, left);
     for (const auto& p : machine::checkMachine(platform::Machine(machine)).problems)
         out.push_back("before the start: " + p);
 
@@ -472,16 +635,21 @@ std::vector<std::string> violations(const FlowCase& c, const fs::path& machine) 
     if (!olds.empty() && !news.empty())
         out.push_back("after the start " + news.front() + " is the new one but " + olds.front() +
                       " the old one");
+    const auto volume = volumeFindings(machine);
+    if (found)
+        found->afterStart = worst(volume);
+    for (const auto& p : beyond(volume, afterStart))
+        out.push_back("the volume after the start: " + p);
     return out;
 }
 
 void printTable(const std::string& title, const std::vector<TableRow>& rows) {
     std::printf("\n%s\n", title.c_str());
-    std::printf("%-22s %6s %6s %11s %7s %8s %7s\n", "flow", "steps", "runs", "violations", "silent",
-                "unnamed", "litter");
+    std::printf("%-30s %6s %6s %11s %7s %8s %7s %6s %6s\n", "flow", "steps", "runs", "violations",
+                "silent", "unnamed", "litter", "fsck", "lost");
     for (const auto& r : rows)
-        std::printf("%-22s %6ld %6ld %11ld %7ld %8ld %7ld\n", r.flow.c_str(), r.steps, r.runs,
-                    r.violations, r.silent, r.unnamed, r.litter);
+        std::printf("%-30s %6ld %6ld %11ld %7ld %8ld %7ld %6ld %6ld\n", r.flow.c_str(), r.steps,
+                    r.runs, r.violations, r.silent, r.unnamed, r.litter, r.fsck, r.lost);
     std::fflush(stdout);
 }
 
