@@ -41,7 +41,7 @@ int runModal(QDialog& dialog, platform::Form& model, bool centreOnScreen = false
     platform::ui::centreOverOwner(dialog, centreOnScreen);
     model.setModalResult(0);
     QPointer<QDialog> view(&dialog);
-    addUpdateHook(model, [view, &model] {
+    addUpdateHook(model, &dialog, [view, &model] {
         if (view && model.modalResult() != 0 && view->isVisible())
             view->done(model.modalResult());
     });

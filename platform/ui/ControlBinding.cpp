@@ -1,6 +1,8 @@
 #include "platform/ui/ControlBinding.h"
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -24,15 +26,6 @@
 namespace velkan::platform::ui {
 
 namespace {
-
-// Runs a model hook only while the widget lives: models outlive their views.
-template <class W> std::function<void()> whileAlive(W* widget, std::function<void()> fn) {
-    QPointer<W> guard(widget);
-    return [guard, fn] {
-        if (guard)
-            fn();
-    };
-}
 
 QColor sysColor(int index) {
     COLORREF c = GetSysColor(index);
@@ -74,13 +67,67 @@ TextConversion TextConversion::latin1() {
             [](const QString& s) { return s.toLatin1().toStdString(); }};
 }
 
-void addUpdateHook(Control& control, std::function<void()> hook) {
-    auto previous = std::move(control.onUpdate);
-    control.onUpdate = [previous, hook] {
-        if (previous)
-            previous();
-        hook();
+namespace {
+
+// A control's hooks in the order they were added: the one it had (its
+// model's own) and those added since, a view's hook kept only while its view
+// lives. A dialog shown again and again leaves no hooks of its earlier
+// showings behind.
+struct UpdateHooks {
+    struct Hook {
+        bool owned = false;
+        QPointer<QObject> owner;
+        std::function<void()> run;
+        bool gone() const { return owned && owner.isNull(); }
     };
+    std::vector<Hook> hooks;
+
+    void prune() {
+        std::erase_if(hooks, [](const Hook& hook) { return hook.gone(); });
+    }
+    void run() {
+        prune();
+        // A hook may add more; those run from the next update on.
+        const auto now = hooks;
+        for (const Hook& hook : now)
+            if (!hook.gone())
+                hook.run();
+    }
+};
+
+struct RunHooks {
+    std::shared_ptr<UpdateHooks> hooks;
+    void operator()() const { hooks->run(); }
+};
+
+UpdateHooks& hooksOf(Control& control) {
+    if (auto* installed = control.onUpdate.target<RunHooks>())
+        return *installed->hooks;
+    auto hooks = std::make_shared<UpdateHooks>();
+    if (control.onUpdate)
+        hooks->hooks.push_back({false, {}, std::move(control.onUpdate)});
+    control.onUpdate = RunHooks{hooks};
+    return *hooks;
+}
+
+} // namespace
+
+void addUpdateHook(Control& control, std::function<void()> hook) {
+    UpdateHooks& hooks = hooksOf(control);
+    hooks.prune();
+    hooks.hooks.push_back({false, {}, std::move(hook)});
+}
+
+void addUpdateHook(Control& control, QObject* owner, std::function<void()> hook) {
+    UpdateHooks& hooks = hooksOf(control);
+    hooks.prune();
+    hooks.hooks.push_back({true, QPointer<QObject>(owner), std::move(hook)});
+}
+
+std::size_t updateHookCount(Control& control) {
+    UpdateHooks& hooks = hooksOf(control);
+    hooks.prune();
+    return hooks.hooks.size();
 }
 
 void bindCommon(QWidget* widget, Control& control) {
@@ -91,7 +138,7 @@ void bindCommon(QWidget* widget, Control& control) {
         widget->setToolTip(control.showHint() ? QString::fromLatin1(control.hint().c_str()) : QString());
     };
     show();
-    addUpdateHook(control, whileAlive(widget, show));
+    addUpdateHook(control, widget, show);
 }
 
 void bindGeometry(QWidget* widget, Control& control) {
@@ -102,7 +149,7 @@ void bindGeometry(QWidget* widget, Control& control) {
             widget->move(control.left(), control.top());
     };
     place();
-    addUpdateHook(control, whileAlive(widget, place));
+    addUpdateHook(control, widget, place);
 }
 
 void bindEdit(QLineEdit* widget, Edit& edit, TextConversion conversion,
@@ -129,7 +176,7 @@ void bindEdit(QLineEdit* widget, Edit& edit, TextConversion conversion,
         widget->setPalette(p);
     };
     show();
-    addUpdateHook(edit, whileAlive(widget, show));
+    addUpdateHook(edit, widget, show);
     QObject::connect(widget, &QLineEdit::textEdited, widget, [widget, &edit, conversion, show](const QString& text) {
         // Paste and drop bring characters the key filter never saw: each
         // character of the new text must pass it, or the edit is left as it was.
@@ -170,7 +217,7 @@ void bindCheckBox(QCheckBox* widget, CheckBox& box) {
         }
     };
     show();
-    addUpdateHook(box, whileAlive(widget, show));
+    addUpdateHook(box, widget, show);
     // The model decides the next state; the widget only shows it.
     QObject::connect(widget, &QCheckBox::clicked, widget, [widget, &box, show] {
         box.userClick();
@@ -190,7 +237,7 @@ void bindButton(QAbstractButton* widget, Button& button) {
         }
     };
     show();
-    addUpdateHook(button, whileAlive(widget, show));
+    addUpdateHook(button, widget, show);
     QObject::connect(widget, &QAbstractButton::clicked, widget, [widget, &button, show] {
         button.click();
         if (widget->isCheckable())
@@ -209,14 +256,14 @@ void bindLabel(QLabel* widget, Label& label) {
         widget->setPalette(p);
     };
     show();
-    addUpdateHook(label, whileAlive(widget, show));
+    addUpdateHook(label, widget, show);
 }
 
 void bindGroupBox(QGroupBox* widget, GroupBox& box) {
     bindCommon(widget, box);
     auto show = [widget, &box] { widget->setTitle(QString::fromLatin1(box.caption().c_str())); };
     show();
-    addUpdateHook(box, whileAlive(widget, show));
+    addUpdateHook(box, widget, show);
 }
 
 void bindScrollBar(QScrollBar* widget, ScrollBar& bar) {
@@ -227,7 +274,7 @@ void bindScrollBar(QScrollBar* widget, ScrollBar& bar) {
         widget->setValue(bar.position());
     };
     show();
-    addUpdateHook(bar, whileAlive(widget, show));
+    addUpdateHook(bar, widget, show);
     QObject::connect(widget, &QScrollBar::valueChanged, widget,
                      [&bar](int value) { bar.setPosition(value); });
 }
@@ -240,7 +287,7 @@ void bindProgressBar(QProgressBar* widget, ProgressBar& bar) {
         widget->repaint();
     };
     show();
-    addUpdateHook(bar, whileAlive(widget, show));
+    addUpdateHook(bar, widget, show);
 }
 
 void bindRadioGroup(QGroupBox* widget, RadioGroup& group) {
@@ -269,7 +316,7 @@ void bindRadioGroup(QGroupBox* widget, RadioGroup& group) {
         }
     };
     show();
-    addUpdateHook(group, whileAlive(widget, show));
+    addUpdateHook(group, widget, show);
     QObject::connect(buttons, &QButtonGroup::idClicked, widget,
                      [&group](int id) { group.setItemIndex(id); });
 }
@@ -283,7 +330,7 @@ void bindPageControl(QTabWidget* widget, PageControl& pages) {
             widget->resize(pages.width(), widget->height());
     };
     show();
-    addUpdateHook(pages, whileAlive(widget, show));
+    addUpdateHook(pages, widget, show);
     QObject::connect(widget, &QTabWidget::currentChanged, widget,
                      [&pages](int index) { pages.userSelectPage(index); });
 }
@@ -298,7 +345,7 @@ void bindImage(QLabel* widget, Image& image, std::function<QPixmap(const Picture
             widget->setPixmap(pixmap);
     };
     show();
-    addUpdateHook(image, whileAlive(widget, show));
+    addUpdateHook(image, widget, show);
 }
 
 } // namespace velkan::platform::ui

@@ -49,7 +49,12 @@ void bindPageControl(QTabWidget* widget, PageControl& pages);
 // The picture is drawn by `render`; geometry follows the model.
 void bindImage(QLabel* widget, Image& image, std::function<QPixmap(const Picture&)> render);
 
-// Adds a view hook to a control, keeping those already there.
+// Adds a hook to a control, keeping those already there, for as long as the
+// control lives.
 void addUpdateHook(Control& control, std::function<void()> hook);
+// Adds a view's hook, which runs while `owner` lives and is dropped after.
+void addUpdateHook(Control& control, QObject* owner, std::function<void()> hook);
+// The hooks a control holds now, for tests.
+std::size_t updateHookCount(Control& control);
 
 } // namespace velkan::platform::ui
