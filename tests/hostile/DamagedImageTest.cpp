@@ -187,6 +187,9 @@ struct Program {
     std::function<test::ProcessResult(const fs::path& root)> run;
     bool readsExplorer = false; // meets a damaged Explorer.exe on its way
     bool writes = false;        // changes the machine when it does its work
+    // Shows its errors in message boxes that wait for a click once its window
+    // is up: only a machine it cannot start on at all is told on stderr.
+    bool window = false;
 };
 
 test::ProcessResult limited(const std::string& program, const std::vector<std::string>& args,
@@ -247,6 +250,7 @@ const std::vector<Program>& programs() {
              return limited(test::velkrun(), {"/t"}, env);
          },
          true,
+         true,
          true},
         {"velkan-remove",
          [](const fs::path& root) {
@@ -276,10 +280,11 @@ const fs::path& installedMachine() {
 }
 
 bool failed(const Program& program, const test::ProcessResult& run) {
-    // The uninstaller tells its outcome to the user, never in its exit code.
+    // The uninstaller tells its outcome to the user, never in its exit code;
+    // so does an autoload that met a file error on its terminal.
     if (std::string(program.name) == "velkan-remove")
         return run.out.find("hasn`t been uninstalled") != std::string::npos;
-    return run.exitCode != 0;
+    return run.exitCode != 0 || run.out.find("---- Error... ----") != std::string::npos;
 }
 
 void PrintTo(const Damage& damage, std::ostream* os) {
@@ -296,6 +301,8 @@ TEST_P(DamagedImage, EveryProgramEndsSaysWhatIsWrongAndLeavesTheImageAlone) {
 
     int n = 0;
     for (const Program& program : programs()) {
+        if (program.window && damage.local)
+            continue;
         SCOPED_TRACE(program.name);
         const fs::path root = dir / ("machine" + std::to_string(++n));
         fs::copy(installedMachine(), root, fs::copy_options::recursive);
