@@ -241,8 +241,8 @@ Result<VolumeRange> locateVolume(const ImageFile& image) {
                               "the partition table's " + which +
                                   " runs past the end of the disk: it needs " +
                                   std::to_string((part.start + part.count) * kSector) +
-                                  " bytes but the image holds only " +
-                                  std::to_string(diskSize) + " (cut short?)");
+                                  " bytes but the image holds only " + std::to_string(diskSize) +
+                                  " (cut short?)");
         for (int j = 0; j < i; ++j) {
             const auto& other = parts[static_cast<std::size_t>(j)];
             if (other.type != 0 && part.start < other.start + other.count &&
