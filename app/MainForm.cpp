@@ -288,16 +288,20 @@ void TMainForm::FormCreate() {
         }
     }
 
-    // 12. The backup notice, once per machine.
-    if (auto key = env.registry.createKey(RootKey::CurrentUser, kProgramKey)) {
-        if (!key->query(kFirstRunValue)) {
-            (void)key->setString(kFirstRunValue, "1");
-            env.questions.messageBox("Backuped Explorer.exe will be stored as Explorer.sav\r"
-                                     "  file in your Windows directory and User.exe as\r"
-                                     "     User.sav in Windows System directory.",
-                                     "Velkan'97", MessageIcon::Information, MessageButtons::OK);
+    // 12. The backup notice, once per machine. An autoload that ended at a
+    // file error writes nothing more, the notice's mark included: the disk
+    // may be damaged, and the notice comes when the customiser can work.
+    if (!abandoned_) {
+        if (auto key = env.registry.createKey(RootKey::CurrentUser, kProgramKey)) {
+            if (!key->query(kFirstRunValue)) {
+                (void)key->setString(kFirstRunValue, "1");
+                env.questions.messageBox("Backuped Explorer.exe will be stored as Explorer.sav\r"
+                                         "  file in your Windows directory and User.exe as\r"
+                                         "     User.sav in Windows System directory.",
+                                         "Velkan'97", MessageIcon::Information, MessageButtons::OK);
+            }
+            key->close();
         }
-        key->close();
     }
 
     // 13. The theme browser shows its starting folder.

@@ -234,9 +234,15 @@ Result<VolumeRange> locateVolume(const ImageFile& image) {
             return imageError(WinError::DiskCorrupt, name,
                               "the partition table's " + which +
                                   (part.count == 0 ? " has no size" : " covers the table itself"));
+        // The same words whether the table lies or the image lost its end:
+        // from the bytes alone the two look alike.
         if (part.start > diskSectors || part.count > diskSectors - part.start)
             return imageError(WinError::DiskCorrupt, name,
-                              "the partition table's " + which + " runs past the end of the disk");
+                              "the partition table's " + which +
+                                  " runs past the end of the disk: it needs " +
+                                  std::to_string((part.start + part.count) * kSector) +
+                                  " bytes but the image holds only " + std::to_string(diskSize) +
+                                  " (cut short?)");
         for (int j = 0; j < i; ++j) {
             const auto& other = parts[static_cast<std::size_t>(j)];
             if (other.type != 0 && part.start < other.start + other.count &&

@@ -47,6 +47,13 @@ struct Error {
     static Error of(WinError code, std::string message) { return {code, std::move(message)}; }
 };
 
+// Whether the error says that the disk image holding a drive is damaged or
+// holds no volume: nothing read from that drive can be trusted, so a caller
+// that passes over a file it cannot read must not pass over this.
+inline bool damagedDisk(const Error& error) {
+    return error.code == WinError::DiskCorrupt || error.code == WinError::UnrecognizedVolume;
+}
+
 // The outcome of an operation that can fail: a value, or the error that
 // stopped it. Kept deliberately small; std::expected arrives with C++23.
 template <class T> class Result {

@@ -22,6 +22,15 @@ Outcome Uninstaller::run() {
                               MessageButtons::YesNo) == platform::IDNO)
         return Outcome::Declined;
 
+    // On a damaged disk image every step would fail on its own, and quietly:
+    // the report says what is wrong, and nothing is tried.
+    if (auto readable = registry_.check(); !readable && platform::damagedDisk(readable.error())) {
+        questions_.messageBox("The registry could not be read:\r" + readable.error().message,
+                              kCaption, MessageIcon::Error, MessageButtons::OK);
+        questions_.messageBox(failureText(), kCaption, MessageIcon::None, MessageButtons::OK);
+        return Outcome::Failed;
+    }
+
     removeRegistryKeys(RootKey::ClassesRoot, kFileTypeKeys);
     root_ = RootKey::CurrentUser;
     readProgramFolder();

@@ -58,8 +58,10 @@ private:
 
     std::optional<std::string> bytesOf(const std::string& path) {
         auto bytes = platform::readWholeFile(machine_, path);
-        if (!bytes)
+        if (!bytes) {
+            unreadable_ = bytes.error().message;
             return std::nullopt;
+        }
         return *bytes;
     }
 
@@ -67,7 +69,8 @@ private:
         const platform::Registry registry = platform::machineRegistry(machine_);
         bool missing = false;
         for (const fs::path& file : registry.files()) {
-            if (!platform::host::fileAttributes(file)) {
+            // No path at all: the check below says why the files cannot be reached.
+            if (!file.empty() && !platform::host::fileAttributes(file)) {
                 problem("the registry " + file.string() + " is missing");
                 missing = true;
             }
@@ -86,7 +89,7 @@ private:
         auto bytes = bytesOf(path);
         if (!bytes) {
             if (required || platform::fileExists(machine_, path))
-                problem(path + " cannot be read");
+                problem(path + " cannot be read: " + unreadable_);
             return std::nullopt;
         }
         report_.checked.push_back(path);
@@ -100,7 +103,7 @@ private:
         auto bytes = bytesOf(path);
         if (!bytes) {
             if (required || platform::fileExists(machine_, path))
-                problem(path + " cannot be read");
+                problem(path + " cannot be read: " + unreadable_);
             return;
         }
         report_.checked.push_back(path);
@@ -185,6 +188,7 @@ private:
 
     const platform::Machine& machine_;
     MachineCheck report_;
+    std::string unreadable_; // why the last file bytesOf looked for could not be read
     std::string windows_, explorer_, user_;
 };
 

@@ -30,8 +30,12 @@ constexpr const char* kShellIconsKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Icons";
 constexpr const char* kMetricsKey = "Control Panel\\desktop\\WindowMetrics";
 
-std::string readAll(const fs::path& file) {
+// A file that cannot be read shows as an unrecognised shell, unless the disk
+// image it is on is damaged: then the view would only show the damage.
+Result<std::string> readAll(const fs::path& file) {
     auto bytes = platform::host::readWholeFile(file);
+    if (!bytes && platform::damagedDisk(bytes.error()))
+        return bytes.error();
     return bytes ? *bytes : std::string();
 }
 
@@ -89,6 +93,11 @@ std::u16string readShownText(std::string_view bytes, TextField field) {
 }
 
 Result<ShellView> viewShell(const Machine& machine, ShellMoment moment) {
+    // Every file of a drive whose image cannot be opened would look missing.
+    if (auto drive = machine.driveRoot('C'))
+        if (auto opened = platform::host::fileAttributes(*drive);
+            !opened && platform::damagedDisk(opened.error()))
+            return opened.error();
     ShellView view;
     view.windowsFolder =
         platform::readProfileString(machine, "C:\\Msdos.sys", "Paths", "WinDir", "Error");
@@ -110,6 +119,17 @@ Result<ShellView> viewShell(const Machine& machine, ShellMoment moment) {
             return *host;
         return std::nullopt;
     };
+    // A shell file the damage of the image hides is not a missing one.
+    for (const std::string* winPath : {&view.explorerFile, &view.userFile}) {
+        auto host = platform::resolveWinPath(machine, *winPath);
+        if (!host && platform::damagedDisk(host.error()))
+            return host.error();
+        if (!host)
+            continue;
+        if (auto found = platform::host::fileAttributes(*host);
+            !found && platform::damagedDisk(found.error()))
+            return found.error();
+    }
     auto explorerHost = current(view.explorerFile);
     auto userHost = current(view.userFile);
     auto live = [&](const std::string& winPath) {
@@ -127,8 +147,14 @@ Result<ShellView> viewShell(const Machine& machine, ShellMoment moment) {
     winName(explorerHost, view.explorerFile);
     winName(userHost, view.userFile);
 
-    const std::string explorer = explorerHost ? readAll(*explorerHost) : std::string();
-    const std::string user = userHost ? readAll(*userHost) : std::string();
+    auto explorerBytes = explorerHost ? readAll(*explorerHost) : std::string();
+    if (!explorerBytes)
+        return explorerBytes.error();
+    auto userBytes = userHost ? readAll(*userHost) : std::string();
+    if (!userBytes)
+        return userBytes.error();
+    const std::string& explorer = *explorerBytes;
+    const std::string& user = *userBytes;
 
     view.build = detectBuild(explorer);
     const ShellBuild* build = view.build ? &kBuilds[*view.build] : nullptr;
