@@ -51,8 +51,7 @@ int runModal(QDialog& dialog, platform::Form& model, bool centreOnScreen = false
     return result == QDialog::Accepted ? platform::IDOK : platform::IDCANCEL;
 }
 
-int showRestore(platform::ModalWindow& window, QWidget* parent) {
-    auto& model = dynamic_cast<TRestoreFm&>(window);
+int showRestore(TRestoreFm& model, QWidget* parent) {
     QDialog dialog(parent);
     Ui::RestoreFm ui;
     ui.setupUi(&dialog);
@@ -67,8 +66,7 @@ int showRestore(platform::ModalWindow& window, QWidget* parent) {
     return runModal(dialog, model);
 }
 
-int showReboot(platform::ModalWindow& window, QWidget* parent) {
-    auto& model = dynamic_cast<TRebootForm&>(window);
+int showReboot(TRebootForm& model, QWidget* parent) {
     QDialog dialog(parent);
     Ui::RebootForm ui;
     ui.setupUi(&dialog);
@@ -79,8 +77,7 @@ int showReboot(platform::ModalWindow& window, QWidget* parent) {
     return runModal(dialog, model);
 }
 
-int showWarn(platform::ModalWindow& window, QWidget* parent) {
-    auto& model = dynamic_cast<TWarnForm&>(window);
+int showWarn(TWarnForm& model, QWidget* parent) {
     QDialog dialog(parent);
     Ui::WarnForm ui;
     ui.setupUi(&dialog);
@@ -93,8 +90,7 @@ int showWarn(platform::ModalWindow& window, QWidget* parent) {
     return runModal(dialog, model, true);
 }
 
-int showCreateTheme(platform::ModalWindow& window, QWidget* parent) {
-    auto& model = dynamic_cast<TCreateTh&>(window);
+int showCreateTheme(TCreateTh& model, QWidget* parent) {
     QDialog dialog(parent);
     Ui::CreateTh ui;
     ui.setupUi(&dialog);
@@ -127,11 +123,11 @@ int showCreateTheme(platform::ModalWindow& window, QWidget* parent) {
 } // namespace
 
 void registerWindowViews(platform::ui::QtQuestions& questions, Environment& env) {
-    questions.registerModalView("TRestoreFm", showRestore);
-    questions.registerModalView("TRebootForm", showReboot);
-    questions.registerModalView("TWarnForm", showWarn);
-    questions.registerModalView("TBrwsIcnForm", showIconBrowser);
-    questions.registerModalView("TCreateTh", showCreateTheme);
+    questions.registerModalView(showRestore);
+    questions.registerModalView(showReboot);
+    questions.registerModalView(showWarn);
+    questions.registerModalView(showIconBrowser);
+    questions.registerModalView(showCreateTheme);
     env.showProgressWindow = [&questions](TAutoTheme& model) -> std::shared_ptr<void> {
         // Owned by the main window, so that the desktop keeps it above that
         // window while the work runs.

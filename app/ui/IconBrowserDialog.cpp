@@ -60,8 +60,7 @@ private:
 
 } // namespace
 
-int showIconBrowser(platform::ModalWindow& window, QWidget* parent) {
-    auto& model = dynamic_cast<TBrwsIcnForm&>(window);
+int showIconBrowser(TBrwsIcnForm& model, QWidget* parent) {
     QDialog dialog(parent);
     Ui::BrwsIcnForm ui;
     ui.setupUi(&dialog);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/UserQuestions.h"
+#include "app/BrwsIcnForm.h"
 
 #include <QWidget>
 
@@ -8,6 +8,6 @@ namespace velkan::app::ui {
 
 // The view of "Load Icon" (TBrwsIcnForm), shown modally over `parent`. The
 // list fills while the dialog runs, from the work the browser's load posts.
-int showIconBrowser(platform::ModalWindow& window, QWidget* parent);
+int showIconBrowser(TBrwsIcnForm& model, QWidget* parent);
 
 } // namespace velkan::app::ui

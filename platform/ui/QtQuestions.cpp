@@ -19,10 +19,6 @@ namespace velkan::platform::ui {
 
 QtQuestions::QtQuestions(Machine machine) : machine_(std::move(machine)) {}
 
-void QtQuestions::registerModalView(const std::string& windowName, ModalView view) {
-    views_[windowName] = std::move(view);
-}
-
 QString QtQuestions::messageText(const std::string& text) { return messageBoxLines(text); }
 
 int QtQuestions::messageBox(const MessageBoxRequest& request) {
@@ -58,7 +54,7 @@ std::optional<std::string> QtQuestions::saveFile(const FileDialogRequest& reques
 }
 
 int QtQuestions::showModal(ModalWindow& window) {
-    auto it = views_.find(window.windowName());
+    auto it = views_.find(std::type_index(typeid(window)));
     if (it == views_.end()) {
         // A window without a view of its own still gets its question asked.
         return messageBox({window.caption(), window.caption(), MessageIcon::None,

@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 #include <map>
+#include <typeindex>
+#include <typeinfo>
 #include <string>
 
 #include "platform/Machine.h"
@@ -21,8 +23,13 @@ public:
 
     // Shows `window` modally and returns its result; the application
     // registers one view per window class name.
-    using ModalView = std::function<int(ModalWindow& window, QWidget* parent)>;
-    void registerModalView(const std::string& windowName, ModalView view);
+    // The view that shows one kind of modal window, found by the window's
+    // own type when it is shown.
+    template <class Window> void registerModalView(int (*view)(Window& window, QWidget* parent)) {
+        views_[std::type_index(typeid(Window))] = [view](ModalWindow& window, QWidget* parent) {
+            return view(static_cast<Window&>(window), parent);
+        };
+    }
 
     // The window the dialogs belong to (centred on, modal for).
     void setParentWindow(QWidget* parent) { parent_ = parent; }
@@ -47,7 +54,7 @@ private:
 
     Machine machine_;
     QWidget* parent_ = nullptr;
-    std::map<std::string, ModalView> views_;
+    std::map<std::type_index, std::function<int(ModalWindow&, QWidget*)>> views_;
 };
 
 } // namespace velkan::platform::ui
