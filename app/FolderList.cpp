@@ -1,5 +1,7 @@
 #include "app/FolderList.h"
 
+#include "platform/Text.h"
+
 #include "platform/Files.h"
 #include "platform/WinPath.h"
 
@@ -10,7 +12,7 @@ namespace velkan::app {
 namespace {
 
 char upper(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return platform::asciiUpper(c);
 }
 
 // "C:\A\B\" and "c:/a/b" both become "C:\A\B"; a root stays "C:\".

@@ -1,7 +1,8 @@
 #pragma once
 
-// Registry names the customiser keeps its own settings under, and the
-// Windows values it changes. The uninstaller knows the same names.
+// Registry names the customiser keeps its own settings under, and the Run
+// value of its autoload. The uninstaller knows the same names; the window
+// metrics are startmenu's (IconMetrics.h).
 namespace velkan::app {
 
 inline constexpr const char* kProgramKey = "Software\\Velkan";
@@ -14,9 +15,5 @@ inline constexpr const char* kFirstRunValue = "Backup Notice Shown";
 inline constexpr const char* kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* kRunValue = "VKR Theme Packs";
 inline constexpr const char* kRunCommand = "Velkrun.exe /t";
-
-inline constexpr const char* kWindowMetricsKey = "\\Control Panel\\desktop\\WindowMetrics";
-inline constexpr const char* kShellIconSizeValue = "Shell Icon Size";
-inline constexpr const char* kShellIconBppValue = "Shell Icon BPP";
 
 } // namespace velkan::app

@@ -22,13 +22,6 @@
 
 namespace {
 
-bool displayAvailable() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        if (const char* v = std::getenv(name); v && *v)
-            return true;
-    return false;
-}
-
 bool autoloadRequested(const std::vector<std::string>& args) {
     return !args.empty() && args[0].size() == 2 && args[0][0] == '/' &&
            (args[0][1] == 't' || args[0][1] == 'T');
@@ -87,7 +80,7 @@ int main(int argc, char** argv) {
     const bool autoload = autoloadRequested(args);
     const std::optional<std::string> unusable = unusableMachine(machine);
 
-    if (!displayAvailable()) {
+    if (!velkan::platform::displayAvailable()) {
         if (autoload && unusable)
             return reportUnusable(machine, *unusable, true);
         if (autoload)

@@ -19,19 +19,8 @@ namespace velkan::platform {
 namespace {
 
 Status writeAll(int fd, std::string_view bytes, const std::string& name) {
-    while (!bytes.empty()) {
-        ssize_t n = -1;
-        if (int err = faultWrite(fd, bytes.data(), bytes.size(), -1, name))
-            errno = err;
-        else
-            n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errorFromErrno(errno, name);
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
+    if (int err = writeFully(fd, bytes, name))
+        return errorFromErrno(err, name);
     return {};
 }
 

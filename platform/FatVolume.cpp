@@ -1,5 +1,7 @@
 #include "platform/FatVolume.h"
 
+#include "platform/Text.h"
+
 #include "platform/ByteView.h"
 
 #include <algorithm>
@@ -52,7 +54,7 @@ void put32(std::uint8_t* p, std::uint32_t v) {
 }
 
 char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    return asciiUpper(c);
 }
 
 bool sameName(std::string_view a, std::string_view b) {
@@ -243,10 +245,7 @@ std::optional<std::string> cleanName(std::string_view name) {
 }
 
 std::string upperAscii(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = upper(c);
-    return out;
+    return asciiUppercase(s);
 }
 
 // The characters of a long name an 8.3 alias can keep; the others become "_".

@@ -164,4 +164,21 @@ int faultWriteSlow(int fd, const void* data, std::size_t size, off_t offset, con
 
 } // namespace detail
 
+int writeFully(int fd, std::string_view bytes, const std::filesystem::path& path) {
+    while (!bytes.empty()) {
+        ssize_t n = -1;
+        if (int err = faultWrite(fd, bytes.data(), bytes.size(), -1, path))
+            errno = err;
+        else
+            n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
 } // namespace velkan::platform

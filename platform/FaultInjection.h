@@ -67,6 +67,10 @@ inline int faultWrite(int fd, const void* data, std::size_t size, off_t offset,
                : 0;
 }
 
+// write(2) of all of `bytes` at the file position, each call through the
+// checkpoint; 0, or the errno that stopped it.
+int writeFully(int fd, std::string_view bytes, const std::filesystem::path& path);
+
 // Runs `call`, a system call returning -1 on failure, unless the step fails:
 // then errno is set and -1 returned as the call itself would.
 template <class Call>

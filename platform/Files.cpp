@@ -1,5 +1,7 @@
 #include "platform/Files.h"
 
+#include "platform/Text.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/FaultInjection.h"
 #include "platform/ImageDrive.h"
@@ -131,19 +133,8 @@ bool writable(const fs::path& path) {
 }
 
 Status writeAll(int fd, std::string_view bytes, const fs::path& path, const std::string& name) {
-    while (!bytes.empty()) {
-        ssize_t n = -1;
-        if (int err = faultWrite(fd, bytes.data(), bytes.size(), -1, path))
-            errno = err;
-        else
-            n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fromErrno(errno, path, name);
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
+    if (int err = writeFully(fd, bytes, path))
+        return fromErrno(err, path, name);
     return {};
 }
 
@@ -485,7 +476,7 @@ std::string dosPattern(std::string_view pattern) {
 }
 
 char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return asciiLower(c);
 }
 
 struct Matcher {

@@ -1,5 +1,7 @@
 #include "platform/Machine.h"
 
+#include "platform/Text.h"
+
 #include "platform/ImageDrive.h"
 
 #include <algorithm>
@@ -29,7 +31,7 @@ fs::path homeFolder() {
 }
 
 char upper(char letter) {
-    return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
+    return asciiUpper(letter);
 }
 
 bool isLetter(char c) {

@@ -1,5 +1,7 @@
 #include "platform/ProfileString.h"
 
+#include "platform/Text.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/Files.h"
 #include "platform/WinPath.h"
@@ -21,11 +23,7 @@ bool isBlank(char c) {
 }
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+    return trimmed(s, " \t\v\f");
 }
 
 enum class LineKind { Other, Section, Key };

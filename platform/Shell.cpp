@@ -1,5 +1,7 @@
 #include "platform/Shell.h"
 
+#include "platform/Text.h"
+
 #include "platform/Files.h"
 #include "platform/ImageDrive.h"
 
@@ -26,11 +28,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string lowered(std::string_view text) {
-    std::string result(text);
-    for (char& c : result)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return result;
+    return asciiLowercase(text);
 }
 
 bool startsWith(std::string_view text, std::string_view prefix) {

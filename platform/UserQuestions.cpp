@@ -1,5 +1,9 @@
 #include "platform/UserQuestions.h"
 
+#include "platform/Text.h"
+
+#include <cstdlib>
+
 #include <cctype>
 #include <istream>
 #include <ostream>
@@ -8,19 +12,12 @@ namespace velkan::platform {
 namespace {
 
 std::string lowered(std::string_view text) {
-    std::string result(text);
-    for (char& c : result)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return result;
+    return asciiLowercase(text);
 }
 
-std::string trimmed(std::string_view text) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return std::string(text);
+// What a person typed at the terminal, without the line's blanks around it.
+std::string answerText(std::string_view text) {
+    return std::string(platform::trimmed(text, " \t\r\n"));
 }
 
 bool contains(const std::vector<int>& ids, int id) {
@@ -58,7 +55,7 @@ std::string buttonList(MessageButtons buttons, std::string_view separator) {
 
 // The button an answer names: its whole name or its first letter, any case.
 std::optional<int> buttonNamed(MessageButtons buttons, std::string_view answer) {
-    std::string wanted = lowered(trimmed(answer));
+    std::string wanted = lowered(answerText(answer));
     if (wanted.empty())
         return std::nullopt;
     for (int id : buttonIds(buttons)) {
@@ -255,7 +252,7 @@ int ConsoleQuestions::messageBox(const MessageBoxRequest& request) {
         std::string answer;
         if (!readLine(answer))
             return safeAnswer(request.buttons);
-        if (trimmed(answer).empty())
+        if (answerText(answer).empty())
             return buttonIds(request.buttons).front();
         if (auto id = buttonNamed(request.buttons, answer))
             return *id;
@@ -282,7 +279,7 @@ std::optional<std::string> ConsoleQuestions::askPath(const FileDialogRequest& re
         std::string answer;
         if (!readLine(answer))
             return std::nullopt;
-        answer = trimmed(answer);
+        answer = answerText(answer);
         if (answer.empty())
             answer = request.fileName;
         if (answer.empty())
@@ -423,6 +420,13 @@ void ScriptedQuestions::post(std::function<void()> work) {
 
 void ScriptedQuestions::processPosted() {
     posted_.runPending();
+}
+
+bool displayAvailable() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (const char* v = std::getenv(name); v && *v)
+            return true;
+    return false;
 }
 
 } // namespace velkan::platform

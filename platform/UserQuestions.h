@@ -225,4 +225,8 @@ private:
     PostedWork posted_;
 };
 
+// Whether there is a desktop to show windows on (an X or Wayland display, or
+// a Qt platform chosen by hand); without one the programs ask on the terminal.
+bool displayAvailable();
+
 } // namespace velkan::platform

@@ -1,5 +1,7 @@
 #include "platform/WinPath.h"
 
+#include "platform/Text.h"
+
 #include "platform/ImageDrive.h"
 
 #include <algorithm>
@@ -16,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 char lowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return asciiLower(c);
 }
 
 bool isSeparator(char c) {

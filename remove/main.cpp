@@ -24,13 +24,6 @@ namespace {
 using velkan::platform::Machine;
 
 #ifdef VELKAN_REMOVE_WITH_QT
-bool displayAvailable() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        if (const char* v = std::getenv(name); v && *v)
-            return true;
-    return false;
-}
-
 void runWithMessageBoxes(const Machine& machine, char** argv) {
     // It takes no arguments, and none reaches Qt: Qt would read words such
     // as -platformpluginpath as orders to load code.
@@ -57,7 +50,7 @@ void runOnTerminal(const Machine& machine) {
 int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
     const Machine machine = Machine::fromEnvironment();
 #ifdef VELKAN_REMOVE_WITH_QT
-    if (displayAvailable()) {
+    if (velkan::platform::displayAvailable()) {
         runWithMessageBoxes(machine, argv);
         return 0;
     }

@@ -1,6 +1,5 @@
 #include "shellpatch/BuildDetection.h"
 
-#include "platform/Files.h"
 
 #include <string>
 
@@ -56,13 +55,6 @@ std::optional<int> detectBuild(std::string_view explorer) {
         if (buildMatches(explorer, build))
             return build.position;
     return std::nullopt;
-}
-
-platform::Result<std::optional<int>> detectBuildOfFile(const std::filesystem::path& explorerFile) {
-    auto bytes = platform::host::readWholeFile(explorerFile);
-    if (!bytes)
-        return bytes.error();
-    return detectBuild(*bytes);
 }
 
 bool startIconHeaderMatches(std::string_view user, const ShellBuild& build, int size) {

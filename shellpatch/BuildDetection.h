@@ -33,7 +33,6 @@ bool buildMatches(std::string_view explorer, const ShellBuild& build);
 // matches. The "PE" rows are never found, as their "US" twins come first and
 // share every byte of Explorer.exe.
 std::optional<int> detectBuild(std::string_view explorer);
-platform::Result<std::optional<int>> detectBuildOfFile(const std::filesystem::path& explorerFile);
 
 // Whether User.exe holds a Start-button icon header (40) where the build puts
 // the image of `size` pixels.

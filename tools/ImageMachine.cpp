@@ -1,5 +1,7 @@
 #include "tools/ImageMachine.h"
 
+#include "platform/Text.h"
+
 #include "platform/FaultInjection.h"
 #include "platform/Machine.h"
 
@@ -37,10 +39,7 @@ bool present(const fs::path& path) {
 }
 
 std::string upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
+    return platform::asciiUppercase(text);
 }
 
 // The machine folder the caller means, through any links to it, without a

@@ -1,5 +1,7 @@
 #include "tools/MachineCheck.h"
 
+#include "platform/Text.h"
+
 #include "platform/Files.h"
 #include "platform/MachineRegistry.h"
 #include "platform/ProfileString.h"
@@ -18,11 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
+    return platform::trimmed(s, " \t\r");
 }
 
 bool sameHostFile(const platform::Machine& machine, std::string_view a, std::string_view b) {

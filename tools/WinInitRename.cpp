@@ -1,5 +1,7 @@
 #include "tools/WinInitRename.h"
 
+#include "platform/Text.h"
+
 #include "platform/Files.h"
 #include "platform/WinPath.h"
 
@@ -16,11 +18,7 @@ using platform::WinError;
 namespace {
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
+    return platform::trimmed(s, " \t\r");
 }
 
 // The file operations a run of [Rename] lines needs, done for real or
