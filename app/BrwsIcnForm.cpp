@@ -40,7 +40,7 @@ void IconListView::select(int index) {
 TBrwsIcnForm::TBrwsIcnForm(platform::UserQuestions& questions, platform::Machine machine,
                            std::string windowsFolder)
     : Form("BrwsIcnForm"), questions_(questions), machine_(std::move(machine)),
-      windowsFolder_(std::move(windowsFolder)) {
+      windowsFolder_(std::move(windowsFolder)), loader_(questions) {
     setCaption("Load Icon");
     setWidth(417);
     setHeight(379);
@@ -97,44 +97,38 @@ void TBrwsIcnForm::NameEdKeyPress(char key, const platform::Control* sender) {
 }
 
 void TBrwsIcnForm::startLoad() {
+    // A load still running is abandoned: what it posted is dropped.
+    loader_.stop();
     busy_ = true;
-    // The previous worker has posted its last slice already; collect it.
-    if (worker_.joinable())
-        worker_.join();
     Status.setPanel(0, "Loading...");
     if (!LstVw.images().empty())
         LstVw.clear();
 
-    auto token = std::make_shared<LoadToken>();
-    token_ = token;
     const auto file = platform::findIconFile(machine_, browserFile, windowsFolder_);
-    // Every posted piece checks the token first: once the load is abandoned
-    // (or the dialog gone) it touches nothing.
-    worker_ = std::thread([this, token, file] {
-        const auto library = file ? platform::IconLibrary::open(*file) : platform::IconLibrary();
-        std::vector<platform::Icon> slice;
-        bool anyIcon = false;
-        for (int i = 0; i < library.count() && !token->cancelled; ++i) {
-            auto icon = library.icon(i);
-            anyIcon |= icon.has_value();
-            slice.push_back(icon ? std::move(*icon) : platform::Icon{});
-            if (slice.size() == kSlice || i + 1 == library.count()) {
-                questions_.post([this, token, icons = std::move(slice)]() mutable {
-                    if (!token->cancelled)
+    auto anyIcon = std::make_shared<bool>(false); // the worker's, until it has finished
+    loader_.start(
+        [this, file, anyIcon](const platform::BackgroundWork::Post& post, std::stop_token stop) {
+            const auto library =
+                file ? platform::IconLibrary::open(*file) : platform::IconLibrary();
+            std::vector<platform::Icon> slice;
+            for (int i = 0; i < library.count() && !stop.stop_requested(); ++i) {
+                auto icon = library.icon(i);
+                *anyIcon |= icon.has_value();
+                slice.push_back(icon ? std::move(*icon) : platform::Icon{});
+                if (slice.size() == kSlice || i + 1 == library.count()) {
+                    post([this, icons = std::move(slice)]() mutable {
                         LstVw.appendImages(std::move(icons));
-                });
-                slice.clear();
+                    });
+                    slice.clear();
+                }
             }
-        }
-        questions_.post([this, token, anyIcon] {
-            if (token->cancelled)
-                return;
+        },
+        [this, anyIcon] {
             // A file whose every icon is unreadable lists nothing.
-            if (!anyIcon && !LstVw.images().empty())
+            if (!*anyIcon && !LstVw.images().empty())
                 LstVw.clear();
             finishLoad();
         });
-    });
 }
 
 void TBrwsIcnForm::finishLoad() {
@@ -157,10 +151,7 @@ void TBrwsIcnForm::finishLoad() {
 }
 
 void TBrwsIcnForm::abandonLoad() {
-    if (token_)
-        token_->cancelled = true;
-    if (worker_.joinable())
-        worker_.join();
+    loader_.stop();
     busy_ = false;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/BackgroundWork.h"
 #include "platform/Controls.h"
 #include "platform/Icon.h"
 #include "platform/Machine.h"
@@ -101,9 +102,6 @@ public:
     std::function<void()> onFocusFileBox;
 
 private:
-    struct LoadToken {
-        std::atomic<bool> cancelled{false};
-    };
     void startLoad();
     void finishLoad();
     void focusFileBox();
@@ -113,8 +111,8 @@ private:
     platform::Machine machine_;
     std::string windowsFolder_;
     bool busy_ = false;
-    std::thread worker_;
-    std::shared_ptr<LoadToken> token_;
+    platform::BackgroundWork loader_; // reads the file's icons
+
 };
 
 } // namespace velkan::app
