@@ -42,9 +42,9 @@ void Application::createForms() {
     MainForm->releaseMachine = [this] { instanceLock = platform::InstanceLock(); };
     MainForm->FormCreate();
     IconFm = std::make_unique<TIconFm>();
-    IconFm->MoreBn = &MainForm->MoreBn;
+    IconFm->MoreBn = &MainForm->packs.MoreBn;
     MainForm->IconFm = IconFm.get();
-    MainForm->IconFmImages = IconFm->images();
+    MainForm->packs.IconFmImages = IconFm->images();
     WarnForm = std::make_unique<TWarnForm>(env.registry);
     const auto& paths = MainForm->paths;
     RestoreFm = std::make_unique<TRestoreFm>(platform::fileExists(env.machine, paths.userSav),

@@ -6,7 +6,7 @@
 #include "app/BrwsIcnForm.h"
 #include "app/Environment.h"
 #include "app/IconFm.h"
-#include "app/MainForm.h"
+#include "app/mainform/MainForm.h"
 #include "app/RestoreForm.h"
 #include "app/WarnForm.h"
 #include "platform/InstanceLock.h"

@@ -1,6 +1,6 @@
 #include "app/CreateThemeForm.h"
 
-#include "app/MainForm.h"
+#include "app/mainform/MainForm.h"
 #include "themes/PackSaver.h"
 
 namespace velkan::app {
@@ -50,38 +50,34 @@ void TCreateTh::OkBnClick() {
     TMainForm& m = main_;
     themes::PackSaveRequest request;
     request.location = m.programFolder;
-    request.browserFolder = m.DirListBox.directory();
+    request.browserFolder = m.packs.DirListBox.directory();
     auto& index = request.index;
     index.name = NameEd.text();
     index.author = AuthEd.text();
     index.description = DescrEd.text();
-    if (m.StartTextChanged)
-        index.startText = m.StartEdit.text();
-    if (m.TooltipChanged)
-        index.tooltip = m.TooltipEdit.text();
-    if (m.CaptionsChanged)
-        for (int i = 0; i < shellpatch::kEntryCount; ++i) {
-            const auto entry = static_cast<shellpatch::Entry>(i);
-            if (shellpatch::entryInBuild(entry, m.isIe4()))
-                index.captions[i] = m.captionEdit(entry).text();
-        }
-    if (m.LogoChanged) {
-        index.logoHeight = shellpatch::kLogoMaxHeight - m.ScrollBar.position();
-        request.logo = m.LogoImage.picture();
+    const PendingChanges changes = m.pendingChanges();
+    if (changes.startText)
+        index.startText = changes.startText->text;
+    if (changes.tooltip)
+        index.tooltip = changes.tooltip->text;
+    for (int i = 0; i < shellpatch::kEntryCount; ++i)
+        if (const auto& caption = changes.captions[std::size_t(i)])
+            index.captions[i] = caption->text;
+    if (changes.logo) {
+        index.logoHeight = changes.logo->height;
+        request.logo = changes.logo->picture;
     }
-    if (m.IconChanged && !m.lastIconFile.empty())
-        request.startIcon = m.lastIconFile;
-    if (m.ShellIconsChanged)
-        for (int i = 0; i < shellpatch::kEntryCount; ++i)
-            if (!m.iconSlots[i].pending.empty())
-                request.itemIcons[i] = m.entryImage(static_cast<shellpatch::Entry>(i)).picture();
+    if (changes.startIcon && !changes.startIcon->empty())
+        request.startIcon = *changes.startIcon;
+    // A pack keeps the icons chosen even where a restore stops OK writing them.
+    request.itemIcons = changes.iconPictures;
 
     if (auto saved = themes::savePack(m.env.machine, request); !saved) {
         // The dialog stays open, so the user can try another name.
         m.showError(saved.error().message, "Error...");
         return;
     }
-    m.DirListBox.update();
+    m.packs.DirListBox.update();
     setModalResult(platform::IDOK);
 }
 

@@ -10,25 +10,19 @@ using shellpatch::Entry;
 
 namespace {
 
-// The edit's text as it will stand in the field, when OK writes it.
-std::u16string written(const TMainForm& form, const platform::Edit& edit,
-                       shellpatch::TextField field, bool nulPadding) {
-    return preview::shownAfterWrite(form.VersionRG.itemIndex(), cutToLimit(edit.text(), edit),
-                                    field, nulPadding);
+// A text as it will stand in its field once OK writes it.
+std::u16string written(int build, const PendingText& text, bool nulPadding) {
+    return preview::shownAfterWrite(build, cutToLimit(text.text, text.limit), text.field,
+                                    nulPadding);
 }
-
-// The caption edits in entry order.
-constexpr platform::Edit TMainForm::*kCaptionEdits[] = {
-    &TMainForm::ProgEdit, &TMainForm::FavEdit,  &TMainForm::DocEdit, &TMainForm::ContrEdit,
-    &TMainForm::FindEdit, &TMainForm::HelpEdit, &TMainForm::RunEdit, &TMainForm::LogEdit,
-    &TMainForm::SuspEdit, &TMainForm::ShutEdit};
 
 } // namespace
 
 preview::LookSources previewSources(const TMainForm& f) {
     preview::LookSources s;
     auto& machine = f.env.machine;
-    s.build = f.VersionRG.itemIndex();
+    const PendingChanges changes = f.pendingChanges();
+    s.build = changes.build;
     s.windowsFolder = f.windowsFolder;
     if (auto bytes = platform::readWholeFile(machine, f.paths.explorerTmp))
         s.explorer = std::move(*bytes);
@@ -41,42 +35,36 @@ preview::LookSources previewSources(const TMainForm& f) {
                     shellpatch::kBitmapInfoHeaderSize)
         s.iconShift = f.layout.iconShift;
 
-    const auto& layout = f.layout;
-    const bool ie4 = f.isIe4();
-    if (f.StartTextChanged)
-        s.startText = written(f, f.StartEdit, layout.startText, false);
-    if (f.TooltipChanged)
-        s.tooltip = written(f, f.TooltipEdit, layout.tooltip, true);
-    if (f.CaptionsChanged)
-        for (const auto& entry : shellpatch::kStartMenuEntries)
-            if (shellpatch::entryInBuild(entry.entry, ie4)) {
-                const int i = static_cast<int>(entry.entry);
-                s.captions[i] = written(f, f.*kCaptionEdits[i], layout.captions[i], false);
-            }
-    if (f.LogoHeightChanged)
-        s.logoHeight = 130 - f.ScrollBar.position();
+    if (changes.startText)
+        s.startText = written(changes.build, *changes.startText, false);
+    if (changes.tooltip)
+        s.tooltip = written(changes.build, *changes.tooltip, true);
+    for (int i = 0; i < shellpatch::kEntryCount; ++i)
+        if (const auto& caption = changes.captions[std::size_t(i)])
+            s.captions[i] = written(changes.build, *caption, false);
+    s.logoHeight = changes.logoHeight;
 
-    if (f.PoliciesChanged) {
-        s.hidden[static_cast<int>(Entry::Settings)] = !f.ContrCB.ticked();
-        s.hidden[static_cast<int>(Entry::Find)] = !f.FindCB.ticked();
-        s.hidden[static_cast<int>(Entry::Run)] = !f.RunCB.ticked();
-        s.hidden[static_cast<int>(Entry::LogOff)] = !f.LogCB.ticked();
-        s.hidden[static_cast<int>(Entry::ShutDown)] = !f.ShutCB.ticked();
+    if (const auto& shown = changes.visibility) {
+        s.hidden[static_cast<int>(Entry::Settings)] = !shown->settings;
+        s.hidden[static_cast<int>(Entry::Find)] = !shown->find;
+        s.hidden[static_cast<int>(Entry::Run)] = !shown->run;
+        s.hidden[static_cast<int>(Entry::LogOff)] = !shown->logOff;
+        s.hidden[static_cast<int>(Entry::ShutDown)] = !shown->shutDown;
         // Without the APM device the switch is never written, and the shell
         // offers no Suspend.
-        s.hidden[static_cast<int>(Entry::Suspend)] = !(f.SuspCB.enabled() && f.SuspCB.ticked());
+        s.hidden[static_cast<int>(Entry::Suspend)] = !shown->suspend.value_or(false);
     } else {
         s.hidden = preview::readHiddenEntries(f.env.registry);
     }
 
     s.shellIcons = preview::readShellIcons(f.env.registry);
-    if (f.ShellIconsChanged && !f.Restored)
+    if (changes.iconSlots && !changes.restored)
         for (int i = 0; i < shellpatch::kEntryCount; ++i) {
-            const std::string& pending = f.iconSlots[std::size_t(i)].pending;
+            const std::string& pending = (*changes.iconSlots)[std::size_t(i)].pending;
             if (pending == startmenu::kRestoreMarker)
                 s.shellIcons[i].reset();
             else if (!pending.empty())
-                s.shellIcons[i] = f.AutoloadMode ? pending + ",0" : pending;
+                s.shellIcons[i] = changes.bareIconFiles ? pending + ",0" : pending;
         }
     preview::readWindowMetrics(f.env.registry, s);
     return s;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MainForm.h"
+#include "app/mainform/MainForm.h"
 #include "preview/LookSources.h"
 
 #include <string>

@@ -68,26 +68,26 @@ void readVisibility(platform::Registry& registry, VisibilityBoxes boxes, bool ie
     apm->close();
 }
 
-platform::Status writeVisibility(platform::Registry& registry, const VisibilityBoxes& boxes,
+platform::Status writeVisibility(platform::Registry& registry, const EntryVisibility& shown,
                                  bool ie4) {
     auto policies = registry.createKey(RootKey::LocalMachine, kPolicyKey);
     if (policies) {
-        bool settingsHidden = !boxes.settings.ticked();
+        bool settingsHidden = !shown.settings;
         (void)policies->setBinary("NoSetFolders", policyData(settingsHidden));
         (void)policies->setBinary("NoSetTaskbar", policyData(settingsHidden));
-        (void)policies->setBinary("NoRun", policyData(!boxes.run.ticked()));
-        (void)policies->setBinary("NoFind", policyData(!boxes.find.ticked()));
+        (void)policies->setBinary("NoRun", policyData(!shown.run));
+        (void)policies->setBinary("NoFind", policyData(!shown.find));
         if (ie4)
-            (void)policies->setBinary("NoLogoff", policyData(!boxes.logOff.ticked()));
-        (void)policies->setBinary("NoClose", policyData(!boxes.shutDown.ticked()));
+            (void)policies->setBinary("NoLogoff", policyData(!shown.logOff));
+        (void)policies->setBinary("NoClose", policyData(!shown.shutDown));
         policies->close();
     }
-    if (!boxes.suspend.enabled())
+    if (!shown.suspend)
         return {};
     auto apm = registry.openKey(RootKey::LocalMachine, kApmKey);
     if (!apm)
         return apm.error();
-    auto written = apm->setBinary(kApmSuspendValue, boxes.suspend.ticked() ? "\x01" : std::string(1, '\0'));
+    auto written = apm->setBinary(kApmSuspendValue, *shown.suspend ? "\x01" : std::string(1, '\0'));
     apm->close();
     return written;
 }

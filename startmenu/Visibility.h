@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "platform/Controls.h"
 #include "platform/Registry.h"
 #include "platform/Result.h"
@@ -42,10 +44,17 @@ bool policyHides(const platform::Result<platform::RegValue>& value);
 // A registry error ends the reading where it happens.
 void readVisibility(platform::Registry& registry, VisibilityBoxes boxes, bool ie4);
 
-// Writes the policy values from the boxes (each value's failure skipped),
-// then the APM switch when the Suspend box is enabled. An error around the
-// APM switch is returned, for it ends the apply.
-platform::Status writeVisibility(platform::Registry& registry, const VisibilityBoxes& boxes,
+// Which entries the boxes show, as values that outlive the boxes. Suspend
+// has a switch only where the APM device enabled its box.
+struct EntryVisibility {
+    bool settings = true, find = true, run = true, logOff = true, shutDown = true;
+    std::optional<bool> suspend;
+};
+
+// Writes the policy values (each value's failure skipped), then the APM
+// switch when there is one. An error around the APM switch is returned, for
+// it ends the apply.
+platform::Status writeVisibility(platform::Registry& registry, const EntryVisibility& shown,
                                  bool ie4);
 
 // Deletes the six policy values; the APM switch is left alone.

@@ -75,14 +75,14 @@ MainPage::MainPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui:
     const auto text = shellTextConversion(f);
     auto dbl = [&f](platform::Edit& e) { return [&f, &e] { f.ProgEditDblClick(e); }; };
 
-    bindGroupBox(ui_->StartButtonGB, f.StartButtonGB);
-    bindEdit(ui_->StartEdit, f.StartEdit, text, dbl(f.StartEdit));
-    bindEdit(ui_->TooltipEdit, f.TooltipEdit, text, dbl(f.TooltipEdit));
-    bindImage(ui_->MyImage, f.MyImage, renderPicture);
-    bindButton(ui_->StartSE, f.StartSE);
+    bindGroupBox(ui_->StartButtonGB, f.main.StartButtonGB);
+    bindEdit(ui_->StartEdit, f.main.StartEdit, text, dbl(f.main.StartEdit));
+    bindEdit(ui_->TooltipEdit, f.main.TooltipEdit, text, dbl(f.main.TooltipEdit));
+    bindImage(ui_->MyImage, f.main.MyImage, renderPicture);
+    bindButton(ui_->StartSE, f.main.StartSE);
     keepPictureVisible(ui_->StartSE);
 
-    bindGroupBox(ui_->StartMenuGB, f.StartMenuGB);
+    bindGroupBox(ui_->StartMenuGB, f.main.StartMenuGB);
     QLineEdit* edits[] = {ui_->ProgEdit, ui_->FavEdit,  ui_->DocEdit, ui_->ContrEdit,
                           ui_->FindEdit, ui_->HelpEdit, ui_->RunEdit, ui_->LogEdit,
                           ui_->SuspEdit, ui_->ShutEdit};
@@ -104,11 +104,11 @@ MainPage::MainPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui:
     // "&Restore icon" opens beside the entry image the mouse was pressed on.
     auto* menu = new QMenu(this);
     menu->setObjectName("PopMn");
-    QAction* restore = menu->addAction(QString::fromLatin1(f.Restore.caption().c_str()));
+    QAction* restore = menu->addAction(QString::fromLatin1(f.main.Restore.caption().c_str()));
     restore->setObjectName("Restore");
-    connect(restore, &QAction::triggered, this, [&f] { f.Restore.click(); });
+    connect(restore, &QAction::triggered, this, [&f] { f.main.Restore.click(); });
     QPointer<QMenu> alive(menu);
-    f.PopMn.onPopup = [alive, &f, images](int, int) {
+    f.main.PopMn.onPopup = [alive, &f, images](int, int) {
         if (!alive)
             return;
         for (QLabel* image : images)
@@ -119,39 +119,39 @@ MainPage::MainPage(TMainForm& f, QWidget* parent) : QWidget(parent), ui_(new Ui:
                 alive->popup(image->window()->frameGeometry().topLeft() + image->pos() +
                              QPoint(60, 60));
     };
-    bindCheckBox(ui_->ContrCB, f.ContrCB);
-    bindCheckBox(ui_->FindCB, f.FindCB);
-    bindCheckBox(ui_->RunCB, f.RunCB);
-    bindCheckBox(ui_->LogCB, f.LogCB);
-    bindCheckBox(ui_->SuspCB, f.SuspCB);
-    bindCheckBox(ui_->ShutCB, f.ShutCB);
+    bindCheckBox(ui_->ContrCB, f.main.ContrCB);
+    bindCheckBox(ui_->FindCB, f.main.FindCB);
+    bindCheckBox(ui_->RunCB, f.main.RunCB);
+    bindCheckBox(ui_->LogCB, f.main.LogCB);
+    bindCheckBox(ui_->SuspCB, f.main.SuspCB);
+    bindCheckBox(ui_->ShutCB, f.main.ShutCB);
 
     // The logo column: its behaviour is in pixels, so the model places it.
     QPalette grey = ui_->Pnl2->palette();
     grey.setColor(QPalette::Window, QColor(128, 128, 128));
     ui_->Pnl2->setPalette(grey);
     ui_->Pnl2->setAutoFillBackground(true);
-    bindImage(ui_->LogoImage, f.LogoImage, renderPicture);
-    bindGeometry(ui_->LogoImage, f.LogoImage);
-    bindButton(ui_->WinlogoSE, f.WinlogoSE);
+    bindImage(ui_->LogoImage, f.main.LogoImage, renderPicture);
+    bindGeometry(ui_->LogoImage, f.main.LogoImage);
+    bindButton(ui_->WinlogoSE, f.main.WinlogoSE);
     keepPictureVisible(ui_->WinlogoSE);
-    bindGeometry(ui_->WinlogoSE, f.LogoImage);
-    bindLabel(ui_->Metka, f.Metka);
-    bindGeometry(ui_->Metka, f.Metka);
+    bindGeometry(ui_->WinlogoSE, f.main.LogoImage);
+    bindLabel(ui_->Metka, f.main.Metka);
+    bindGeometry(ui_->Metka, f.main.Metka);
     QString small = windowsFontFamily("Small Fonts");
     QFont markFont(small.isEmpty() ? font().family() : small);
     markFont.setPixelSize(9);
     ui_->Metka->setFont(markFont);
     ui_->Metka->setAttribute(Qt::WA_TranslucentBackground);
-    bindScrollBar(ui_->ScrollBar, f.ScrollBar);
-    bindLabel(ui_->ScrollCount, f.ScrollCount);
+    bindScrollBar(ui_->ScrollBar, f.main.ScrollBar);
+    bindLabel(ui_->ScrollCount, f.main.ScrollCount);
 
-    bindButton(ui_->IconBn, f.IconBn);
-    bindButton(ui_->LogoBn, f.LogoBn);
-    bindButton(ui_->SaveThBn, f.SaveThBn);
-    bindButton(ui_->LangBn, f.LangBn);
-    bindLabel(ui_->DescrLb, f.DescrLb);
-    bindRadioGroup(ui_->VersionRG, f.VersionRG);
+    bindButton(ui_->IconBn, f.main.IconBn);
+    bindButton(ui_->LogoBn, f.main.LogoBn);
+    bindButton(ui_->SaveThBn, f.main.SaveThBn);
+    bindButton(ui_->LangBn, f.main.LangBn);
+    bindLabel(ui_->DescrLb, f.main.DescrLb);
+    bindRadioGroup(ui_->VersionRG, f.main.VersionRG);
 
     connect(ui_->PreviewBn, &QPushButton::clicked, this, [this, &f] {
         auto* preview = findChild<PreviewWindow*>();

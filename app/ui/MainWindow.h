@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <memory>
 
-#include "app/MainForm.h"
+#include "app/mainform/MainForm.h"
 #include "caption/ui/CaptionControl.h"
 
 namespace Ui {

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/MainForm.h"
+#include "app/mainform/MainForm.h"
 #include "platform/ui/ControlBinding.h"
 
 namespace Ui {

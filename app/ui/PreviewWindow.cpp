@@ -31,9 +31,10 @@ PreviewWindow::PreviewWindow(TMainForm& form, Source source, QWidget* parent)
     connect(&pending_, &QTimer::timeout, this, &PreviewWindow::refresh);
 
     for (platform::Control* c : std::initializer_list<platform::Control*>{
-             &form.StartEdit, &form.TooltipEdit, &form.MyImage, &form.LogoImage, &form.ScrollBar,
-             &form.VersionRG, &form.ContrCB, &form.FindCB, &form.RunCB, &form.LogCB, &form.SuspCB,
-             &form.ShutCB, &form.DirListBox})
+             &form.main.StartEdit, &form.main.TooltipEdit, &form.main.MyImage, &form.main.LogoImage,
+             &form.main.ScrollBar, &form.main.VersionRG, &form.main.ContrCB, &form.main.FindCB,
+             &form.main.RunCB, &form.main.LogCB, &form.main.SuspCB, &form.main.ShutCB,
+             &form.packs.DirListBox})
         follow(*c);
     for (const auto& entry : shellpatch::kStartMenuEntries) {
         follow(form.captionEdit(entry.entry));
@@ -62,7 +63,7 @@ void PreviewWindow::showEvent(QShowEvent* event) {
 void PreviewWindow::refresh() {
     const auto sources = source_ == Source::Edits
                              ? previewSources(form_)
-                             : packPreviewSources(form_, form_.DirListBox.directory());
+                             : packPreviewSources(form_, form_.packs.DirListBox.directory());
     auto look = preview::buildLook(form_.env.machine, sources);
     if (!look) {
         picture_ = QImage();

@@ -162,7 +162,7 @@ TEST(Autoload, RetriesTheStartButtonIconOnThePeRowAndSkipsEntriesTheBuildLacks) 
     Session run(m, {"/t"});
     run.start();
     EXPECT_TRUE(run.questions.asked().empty());
-    EXPECT_EQ(run.form().VersionRG.itemIndex(), 16);
+    EXPECT_EQ(run.form().main.VersionRG.itemIndex(), 16);
     EXPECT_EQ(m.renameLines(), (std::vector<std::string>{
                                    "C:\\WINDOWS\\Explorer.exe=C:\\WINDOWS\\Explorer.new",
                                    "C:\\WINDOWS\\System\\User.exe=C:\\WINDOWS\\System\\User.new"}));

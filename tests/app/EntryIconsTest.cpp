@@ -89,19 +89,19 @@ TEST(EntryIcons, StartShowsTheShellIconsValuesThatNameARealIcon) {
     Session run(m);
     run.start();
     auto& f = run.form();
-    const auto& find = f.FindImg.picture();
+    const auto& find = f.main.FindImg.picture();
     EXPECT_EQ(find.kind, Picture::Kind::IconInLibrary);
     EXPECT_EQ(find.index, 5);
     // As the disk spells it: a FAT disk keeps an 8.3 name in upper case.
     EXPECT_TRUE(platform::sameFileName(std::filesystem::path(find.path).filename().string(),
                                        "Thirty.dll"));
-    EXPECT_TRUE(isDefault(f.HelpImg.picture(), 23));
-    EXPECT_TRUE(isDefault(f.RunImg.picture(), 24));
-    EXPECT_TRUE(isDefault(f.DocImg.picture(), 20));
-    EXPECT_TRUE(isDefault(f.ContrImg.picture(), 21));
-    EXPECT_TRUE(isDefault(f.ProgImg.picture(), 19));
-    EXPECT_TRUE(isDefault(f.FavImg.picture(), 43));
-    EXPECT_TRUE(isDefault(f.LogImg.picture(), 44));
+    EXPECT_TRUE(isDefault(f.main.HelpImg.picture(), 23));
+    EXPECT_TRUE(isDefault(f.main.RunImg.picture(), 24));
+    EXPECT_TRUE(isDefault(f.main.DocImg.picture(), 20));
+    EXPECT_TRUE(isDefault(f.main.ContrImg.picture(), 21));
+    EXPECT_TRUE(isDefault(f.main.ProgImg.picture(), 19));
+    EXPECT_TRUE(isDefault(f.main.FavImg.picture(), 43));
+    EXPECT_TRUE(isDefault(f.main.LogImg.picture(), 44));
     for (const auto& slot : f.iconSlots)
         EXPECT_EQ(slot.pending, "");
     // Unusable values are left as they are.
@@ -113,9 +113,9 @@ TEST(EntryIcons, ABuildWithoutTheDesktopUpdateNeverReadsFavoritesAndLogOff) {
     setShellIcon(m, "43", "C:\\WINDOWS\\SYSTEM\\SHELL32.DLL,1");
     Session run(m);
     run.start();
-    EXPECT_EQ(run.form().FavImg.picture().kind, Picture::Kind::None);
-    EXPECT_EQ(run.form().LogImg.picture().kind, Picture::Kind::None);
-    EXPECT_TRUE(isDefault(run.form().ShutImg.picture(), 27));
+    EXPECT_EQ(run.form().main.FavImg.picture().kind, Picture::Kind::None);
+    EXPECT_EQ(run.form().main.LogImg.picture().kind, Picture::Kind::None);
+    EXPECT_TRUE(isDefault(run.form().main.ShutImg.picture(), 27));
 }
 
 TEST(EntryIcons, ChoosingIconThreeForRunWritesItUnder24AtOk) {
@@ -141,11 +141,11 @@ TEST(EntryIcons, ChoosingIconThreeForRunWritesItUnder24AtOk) {
     });
     run.start();
     auto& f = run.form();
-    f.RunImgSB.click();
+    f.main.RunImgSB.click();
     EXPECT_EQ(f.iconSlots[static_cast<int>(Entry::Run)].pending, "SHELL32.DLL,3");
     EXPECT_TRUE(f.ShellIconsChanged);
-    EXPECT_EQ(f.RunImg.hint(), "Changed");
-    EXPECT_TRUE(isDefault(f.RunImg.picture(), 3));
+    EXPECT_EQ(f.main.RunImg.hint(), "Changed");
+    EXPECT_TRUE(isDefault(f.main.RunImg.picture(), 3));
     // Nothing reaches the registry before OK.
     EXPECT_FALSE(shellIcon(m, "24"));
     f.OKBnClick();
@@ -173,29 +173,29 @@ TEST(EntryIcons, RestoreIconOnHelpDeletesItsValueAndANewChoiceWins) {
     });
     run.start();
     auto& f = run.form();
-    EXPECT_TRUE(isDefault(f.HelpImg.picture(), 7));
+    EXPECT_TRUE(isDefault(f.main.HelpImg.picture(), 7));
 
     // A right click on the Help image opens the menu beside it.
-    f.HelpImg.setBounds(40, 100, 32, 32);
+    f.main.HelpImg.setBounds(40, 100, 32, 32);
     f.setBounds(200, 150, 500, 400);
-    f.ShutImgMouseDown(f.HelpImg, app::MouseButton::Right);
-    EXPECT_EQ(f.PopMn.openings(), 1);
-    EXPECT_EQ(f.PopMn.popupX(), 300);
-    EXPECT_EQ(f.PopMn.popupY(), 310);
-    f.Restore.click();
+    f.ShutImgMouseDown(f.main.HelpImg, app::MouseButton::Right);
+    EXPECT_EQ(f.main.PopMn.openings(), 1);
+    EXPECT_EQ(f.main.PopMn.popupX(), 300);
+    EXPECT_EQ(f.main.PopMn.popupY(), 310);
+    f.main.Restore.click();
     EXPECT_EQ(f.iconSlots[static_cast<int>(Entry::Help)].pending, "\x01\x02\x03");
-    EXPECT_TRUE(isDefault(f.HelpImg.picture(), 23));
+    EXPECT_TRUE(isDefault(f.main.HelpImg.picture(), 23));
 
     // Run: restored, then chosen anew through its button's menu.
-    f.ProgImgSBMouseDown(f.RunImgSB, app::MouseButton::Right);
-    EXPECT_EQ(f.popupTarget, &f.RunImg);
+    f.ProgImgSBMouseDown(f.main.RunImgSB, app::MouseButton::Right);
+    EXPECT_EQ(f.popupTarget, &f.main.RunImg);
     f.RestoreClick();
-    f.RunImgSB.click();
+    f.main.RunImgSB.click();
     EXPECT_EQ(f.BrwsIcnForm->selectedIconIndex, 12);
 
     // A left click only chooses the target.
-    f.ShutImgMouseDown(f.FindImg, app::MouseButton::Left);
-    EXPECT_EQ(f.PopMn.openings(), 2);
+    f.ShutImgMouseDown(f.main.FindImg, app::MouseButton::Left);
+    EXPECT_EQ(f.main.PopMn.openings(), 2);
     f.OKBnClick();
     EXPECT_FALSE(shellIcon(m, "23"));
     EXPECT_EQ(shellIcon(m, "24"), "SHELL32.DLL,12");
@@ -319,17 +319,17 @@ TEST(OtherStartMenuIcons, ThePopUpFollowsTheMouseUnlessHeld) {
     auto& pop = *run.app.IconFm;
     EXPECT_EQ(pop.caption(), "Other start menu icons");
     EXPECT_EQ(pop.Imag7.hint(), "Shut down (10.ico)");
-    EXPECT_EQ(f.IconFmImages[0], &pop.Imag1);
+    EXPECT_EQ(f.packs.IconFmImages[0], &pop.Imag1);
     f.setBounds(100, 50, 500, 400);
     EXPECT_FALSE(pop.visible());
     f.MoreBnMouseMove();
     EXPECT_TRUE(pop.visible());
-    EXPECT_TRUE(f.MoreBn.down());
+    EXPECT_TRUE(f.packs.MoreBn.down());
     EXPECT_EQ(pop.left(), 250);
     EXPECT_EQ(pop.top(), 450);
     f.Imag1MouseMove();
     EXPECT_FALSE(pop.visible());
-    EXPECT_FALSE(f.MoreBn.down());
+    EXPECT_FALSE(f.packs.MoreBn.down());
 
     f.MoreBnMouseMove();
     pop.UpBn.click();
@@ -339,7 +339,7 @@ TEST(OtherStartMenuIcons, ThePopUpFollowsTheMouseUnlessHeld) {
     pop.FormClose();
     EXPECT_FALSE(pop.visible());
     EXPECT_FALSE(pop.UpBn.down());
-    EXPECT_FALSE(f.MoreBn.down());
+    EXPECT_FALSE(f.packs.MoreBn.down());
     f.MoreBnMouseMove();
     pop.FormDeactivate();
     EXPECT_FALSE(pop.visible());

@@ -31,7 +31,7 @@ void chooseIcon(Session& run, AppMachine& m, int size) {
     const std::string path = "C:\\Icons\\start" + std::to_string(size) + ".ico";
     m.put(path, test::iconFile(size));
     run.questions.chooseFile(path);
-    run.form().StartSE.click();
+    run.form().main.StartSE.click();
 }
 
 bool lockHeld(const AppMachine& m) {
@@ -175,7 +175,7 @@ TEST(Instances, UninstallingWhileTheCustomiserIsOpenKeepsRegistryAndWorkingCopie
     EXPECT_FALSE(m.registry().openKey(RootKey::CurrentUser, app::kProgramKey));
 
     // The open customiser goes on: its OK lands, next to what the uninstaller left.
-    open.form().StartEdit.userSetText("Go");
+    open.form().main.StartEdit.userSetText("Go");
     open.declineRestart();
     open.form().OKBn.click();
     const platform::Registry registry = m.registry();

@@ -33,8 +33,8 @@ TEST(AccentedTexts, SurviveAnEditOfTheOtherStartButtonFieldAndOfOtherCaptions) {
         {
             Session run(m);
             run.start();
-            run.form().TooltipEdit.userSetText("Tip");
-            run.form().ProgEdit.userSetText("&Apps");
+            run.form().main.TooltipEdit.userSetText("Tip");
+            run.form().main.ProgEdit.userSetText("&Apps");
             run.declineRestart();
             run.form().OKBn.click();
         }
@@ -56,7 +56,7 @@ TEST(AccentedTexts, SurviveAnEditOfTheOtherStartButtonFieldAndOfOtherCaptions) {
         test::removeAll(m.windowsFile("Explorer.sav"));
         Session run(m);
         run.start();
-        EXPECT_EQ(run.form().StartEdit.text(),
+        EXPECT_EQ(run.form().main.StartEdit.text(),
                   test::toCodePage(texts.startText, test::codePageOfBuild(position)));
         run.form().CancelBn.click();
     }
@@ -64,8 +64,8 @@ TEST(AccentedTexts, SurviveAnEditOfTheOtherStartButtonFieldAndOfOtherCaptions) {
     AppMachine m(4);
     Session run(m);
     run.start();
-    EXPECT_EQ(run.form().StartEdit.text(), "D\xE9marrer");
-    run.form().TooltipEdit.userSetText("Cliquez");
+    EXPECT_EQ(run.form().main.StartEdit.text(), "D\xE9marrer");
+    run.form().main.TooltipEdit.userSetText("Cliquez");
     run.declineRestart();
     run.form().OKBn.click();
     EXPECT_EQ(test::fieldUnits(m.bytes("Explorer.new"), shellpatch::kBuilds[4].startText),
@@ -101,10 +101,10 @@ TEST(Swap, ACopyThatFailsLeavesWinInitAsItWasAndSaysSo) {
         {
             Session run(m);
             run.start();
-            run.form().StartEdit.userSetText("Go");
+            run.form().main.StartEdit.userSetText("Go");
             if (c.withIcon) {
                 run.questions.chooseFile("C:\\i.ico");
-                run.form().IconBn.click();
+                run.form().main.IconBn.click();
             }
             run.pressOk();
             run.declineRestart();
@@ -135,7 +135,7 @@ TEST(Swap, RestoreNeverSchedulesABackupThatIsGone) {
     {
         Session run(m);
         run.start();
-        run.form().StartEdit.userSetText("Go");
+        run.form().main.StartEdit.userSetText("Go");
         run.declineRestart();
         run.form().OKBn.click();
     }
@@ -161,14 +161,14 @@ TEST(MissingKeys, TheWindowMetricsKeyIsMadeWhenItsValuesAreWritten) {
         m.registry().deleteKey(RootKey::CurrentUser, "Control Panel\\desktop\\WindowMetrics"));
     Session run(m);
     run.start();
-    EXPECT_EQ(run.form().IconSzEd.text(), "32"); // nothing read: the box keeps its default
-    run.form().IconSzEd.userSetText("40");
+    EXPECT_EQ(run.form().other.IconSzEd.text(), "32"); // nothing read: the box keeps its default
+    run.form().other.IconSzEd.userSetText("40");
     run.questions.onModal("TWarnForm", [](platform::ModalWindow& w) {
         auto& warn = dynamic_cast<app::TWarnForm&>(w);
         warn.CloseBn.click();
         return warn.modalResult();
     });
-    run.form().RebBn.click();
+    run.form().other.RebBn.click();
     run.form().CancelBn.click();
     auto key = m.registry().openKey(RootKey::CurrentUser, "Control Panel\\desktop\\WindowMetrics");
     ASSERT_TRUE(key);
@@ -188,7 +188,7 @@ TEST(MissingKeys, AnAbsentIconSizeEmptiesTheBoxAndOptionsOfAnotherTypeKeepsTheWa
     }
     Session run(m);
     run.start();
-    EXPECT_EQ(run.form().IconSzEd.text(), "");
+    EXPECT_EQ(run.form().other.IconSzEd.text(), "");
     EXPECT_TRUE(run.form().WarnForm->DontFutCB.checked());
     // A bump rebuild has no size to move: the value stays absent.
     run.form().rebuildIconsBump();
@@ -203,7 +203,7 @@ TEST(StaleBackup, AnUpdatedShellIsPatchedItselfAndBothFilesAreKept) {
     {
         Session run(m);
         run.start();
-        run.form().StartEdit.userSetText("Go");
+        run.form().main.StartEdit.userSetText("Go");
         run.declineRestart();
         run.form().OKBn.click();
     }
@@ -220,8 +220,8 @@ TEST(StaleBackup, AnUpdatedShellIsPatchedItselfAndBothFilesAreKept) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].rfind("Warning...|", 0), 0u) << boxes[0];
     EXPECT_NE(boxes[0].find("Explorer.sav"), std::string::npos);
-    EXPECT_EQ(run.form().VersionRG.itemIndex(), 0) << "the build of the live shell";
-    run.form().TooltipEdit.userSetText("Tip");
+    EXPECT_EQ(run.form().main.VersionRG.itemIndex(), 0) << "the build of the live shell";
+    run.form().main.TooltipEdit.userSetText("Tip");
     run.declineRestart();
     run.form().OKBn.click();
     EXPECT_EQ(m.bytes("Explorer.sav"), backup);
@@ -239,13 +239,13 @@ TEST(Swap, AFailedSwapKeepsTheWindowAndItsEditsAndOffersNoRestart) {
     test::writeFile(blocked / "keep", "x");
     Session run(m);
     run.start();
-    run.form().StartEdit.userSetText("Go");
+    run.form().main.StartEdit.userSetText("Go");
     run.pressOk();
     run.form().OKBn.click();
     EXPECT_FALSE(run.form().closed());
     EXPECT_TRUE(run.restartPrompts.empty());
     EXPECT_TRUE(m.exists("Explorer.tmp")) << "the edited working copy is kept";
-    EXPECT_EQ(run.form().StartEdit.text(), "Go");
+    EXPECT_EQ(run.form().main.StartEdit.text(), "Go");
     // Once the disk lets it, the same window applies.
     test::removeAll(blocked);
     run.declineRestart();
@@ -261,7 +261,7 @@ TEST(Swap, ARestoreThatCannotBeScheduledKeepsTheWindow) {
     {
         Session run(m);
         run.start();
-        run.form().StartEdit.userSetText("Go");
+        run.form().main.StartEdit.userSetText("Go");
         run.declineRestart();
         run.form().OKBn.click();
     }
@@ -290,7 +290,7 @@ TEST(ShellCheck, AMissingOrShortWorkingCopyIsAFileErrorAndTheWindowStays) {
         AppMachine m(0);
         Session run(m);
         run.start();
-        run.form().StartEdit.userSetText("Go");
+        run.form().main.StartEdit.userSetText("Go");
         if (missing)
             test::removeAll(m.windowsFile("Explorer.tmp"));
         else
@@ -335,9 +335,9 @@ TEST(Swap, ASecondApplyThatFailsKeepsTheFirstPairWhole) {
     auto apply = [&m](const std::string& text, const std::string& icon, bool expectClosed) {
         Session run(m);
         run.start();
-        run.form().StartEdit.userSetText(text);
+        run.form().main.StartEdit.userSetText(text);
         run.questions.chooseFile(icon);
-        run.form().IconBn.click();
+        run.form().main.IconBn.click();
         if (expectClosed)
             run.declineRestart();
         else

@@ -20,12 +20,12 @@ const std::string kBitmapMessage =
 
 void chooseIcon(Session& run, const std::string& path) {
     run.questions.chooseFile(path);
-    run.form().StartSE.click();
+    run.form().main.StartSE.click();
 }
 
 void chooseLogo(Session& run, const std::string& path) {
     run.questions.chooseFile(path);
-    run.form().LogoBn.click();
+    run.form().main.LogoBn.click();
 }
 
 } // namespace
@@ -46,7 +46,7 @@ TEST(StartButtonIcon, EachSizeLandsAtItsPlaceMovedByTheBuildsShift) {
         m.put(path, file);
         chooseIcon(run, path);
         const std::string size = std::to_string(place.size);
-        EXPECT_EQ(run.form().StartSE.hint(), "Size " + size + "x" + size + " with 16 colors");
+        EXPECT_EQ(run.form().main.StartSE.hint(), "Size " + size + "x" + size + " with 16 colors");
         expected.emplace_back(place.iconBaseOffset + shift, file.substr(22));
     }
     const auto& dialog = run.questions.asked().front().file;
@@ -54,7 +54,7 @@ TEST(StartButtonIcon, EachSizeLandsAtItsPlaceMovedByTheBuildsShift) {
     EXPECT_EQ(dialog.filter, "Icon files (*.ico)|*.ico|All files (*.*)|*.*");
     EXPECT_EQ(run.messageBoxes().size(), 0u);
     EXPECT_EQ(run.form().loadedIconCount, 6);
-    EXPECT_EQ(run.form().MyImage.picture().kind, platform::Picture::Kind::IconFile);
+    EXPECT_EQ(run.form().main.MyImage.picture().kind, platform::Picture::Kind::IconFile);
     run.declineRestart();
     run.form().OKBn.click();
     // Only the user file is replaced; Explorer.exe is left alone.
@@ -89,13 +89,13 @@ TEST(StartButtonIcon, RejectsEveryFileThatIsNotOneSixteenColourImageOfASupported
         m.put(path, bytes);
         run.questions.chooseFile(path);
         run.pressOk();
-        run.form().StartSE.click();
+        run.form().main.StartSE.click();
         EXPECT_EQ(run.messageBoxes().back(), kIconMessage);
         EXPECT_EQ(run.form().lastIconFile, path);
     }
     EXPECT_EQ(run.messageBoxes().size(), std::size(rejected));
     EXPECT_FALSE(run.form().IconChanged);
-    EXPECT_EQ(run.form().MyImage.picture().kind, platform::Picture::Kind::SystemIcon);
+    EXPECT_EQ(run.form().main.MyImage.picture().kind, platform::Picture::Kind::SystemIcon);
     EXPECT_EQ(m.bytes("System\\User.tmp"), m.bytes("System\\User.exe"));
     // The height is not looked at: the exact size decides.
     std::string odd = test::iconFile(16);
@@ -105,7 +105,7 @@ TEST(StartButtonIcon, RejectsEveryFileThatIsNotOneSixteenColourImageOfASupported
     EXPECT_TRUE(run.form().IconChanged);
     // A cancelled dialog loads nothing.
     run.questions.cancelFileDialog();
-    run.form().IconBn.click();
+    run.form().main.IconBn.click();
     EXPECT_EQ(run.form().lastIconFile, "C:\\Icons\\odd.ico");
     run.form().CancelBn.click();
 }
@@ -115,12 +115,12 @@ TEST(StartButtonIcon, AUsRowWhoseUserFileIsLaidOutAsItsPeTwinMovesToThatRow) {
     m.put("C:\\i.ico", test::iconFile(32));
     Session run(m);
     run.start();
-    EXPECT_EQ(run.form().VersionRG.itemIndex(), 0);
+    EXPECT_EQ(run.form().main.VersionRG.itemIndex(), 0);
     chooseIcon(run, "C:\\i.ico");
     EXPECT_TRUE(run.questions.asked().size() == 1); // the dialog; no message box
-    EXPECT_EQ(run.form().VersionRG.itemIndex(), 1);
-    EXPECT_EQ(run.form().StartSE.hint(), "Size 32x32 with 16 colors");
-    EXPECT_EQ(run.form().StartEdit.text(), "Start");
+    EXPECT_EQ(run.form().main.VersionRG.itemIndex(), 1);
+    EXPECT_EQ(run.form().main.StartSE.hint(), "Size 32x32 with 16 colors");
+    EXPECT_EQ(run.form().main.StartEdit.text(), "Start");
     const auto place = shellpatch::kStartIconPlaces[5];
     ASSERT_EQ(place.size, 32);
     EXPECT_EQ(m.bytes("System\\User.tmp")
@@ -137,8 +137,8 @@ TEST(StartButtonIcon, AUserFileOfNoKnownLayoutOnlySaysSoInTheHint) {
     run.start();
     chooseIcon(run, "C:\\i.ico");
     EXPECT_EQ(run.messageBoxes().size(), 0u);
-    EXPECT_EQ(run.form().StartSE.hint(), "Incorrect Win95 version");
-    EXPECT_EQ(run.form().VersionRG.itemIndex(), 4);
+    EXPECT_EQ(run.form().main.StartSE.hint(), "Incorrect Win95 version");
+    EXPECT_EQ(run.form().main.VersionRG.itemIndex(), 4);
     EXPECT_FALSE(run.form().IconChanged);
     EXPECT_EQ(run.form().lastIconFile, "");
     EXPECT_EQ(m.bytes("System\\User.tmp"), user);
@@ -181,7 +181,7 @@ TEST(Logo, AcceptedBitmapsFillTheAreaFromThePaletteOnAndNoFurther) {
         const std::string now = m.bytes("Explorer.tmp");
         EXPECT_EQ(now, expected);
         EXPECT_EQ(now[areaEnd], original[areaEnd]);
-        EXPECT_EQ(run.form().LogoImage.top(), c.top);
+        EXPECT_EQ(run.form().main.LogoImage.top(), c.top);
     }
     const auto& dialog = run.questions.asked().front().file;
     EXPECT_EQ(dialog.title, "Choose a bitmap file with width 21 pixels and 16 colors");
@@ -211,12 +211,12 @@ TEST(Logo, RejectsOtherShapesAndDepthsWithoutWriting) {
         m.put("C:\\bad.bmp", bytes);
         run.questions.chooseFile("C:\\bad.bmp");
         run.pressOk();
-        run.form().WinlogoSE.click();
+        run.form().main.WinlogoSE.click();
         EXPECT_EQ(run.messageBoxes().back(), kBitmapMessage);
     }
     EXPECT_EQ(m.bytes("Explorer.tmp"), before);
     EXPECT_FALSE(run.form().LogoChanged);
-    EXPECT_EQ(run.form().LogoImage.top(), 206);
+    EXPECT_EQ(run.form().main.LogoImage.top(), 206);
     // Loaded without OK, a closing by the close box asks for no restart.
     m.put("C:\\good.bmp", test::bitmapFile(21, 57, 4, 0, 684, 'g'));
     chooseLogo(run, "C:\\good.bmp");

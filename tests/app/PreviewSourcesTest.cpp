@@ -49,14 +49,14 @@ TEST(PreviewSources, TheEditsLookAsWindowsShowsThemAfterOkAndTheNextStart) {
         const auto before = preview::buildLook(m.machine, app::previewSources(f));
         ASSERT_TRUE(before.ok());
 
-        f.StartEdit.userSetText("Hi");
-        f.ProgEdit.userSetText("&Apps");
-        f.FindCB.userClick(); // hides Find
+        f.main.StartEdit.userSetText("Hi");
+        f.main.ProgEdit.userSetText("&Apps");
+        f.main.FindCB.userClick(); // hides Find
         f.loadStartButtonIcon("C:\\Looks\\start16.ico");
         f.loadLogo("C:\\Looks\\logo.bmp");
-        f.ScrollBar.setPosition(130 - 57);
+        f.main.ScrollBar.setPosition(130 - 57);
         f.BrwsIcnForm->selectedIconIndex = 3;
-        f.setSlotIcon(f.RunImgSB, "SHELL32.DLL");
+        f.setSlotIcon(f.main.RunImgSB, "SHELL32.DLL");
 
         auto look = preview::buildLook(m.machine, app::previewSources(f));
         ASSERT_TRUE(look.ok());
@@ -98,7 +98,7 @@ TEST(PreviewSources, RestoringAnEntryIconPromisesShell32sIconAgain) {
         ASSERT_TRUE(key->setString("23", "SHELL32.DLL,5").ok());
     }
     EXPECT_NE(helpIcon(), stock); // the registry's value is what Windows would show
-    f.ShutImgMouseDown(f.HelpImg, app::MouseButton::Left);
+    f.ShutImgMouseDown(f.main.HelpImg, app::MouseButton::Left);
     f.RestoreClick();
     EXPECT_EQ(helpIcon(), stock);
     f.CancelBnClick();

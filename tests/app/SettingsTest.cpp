@@ -75,8 +75,8 @@ TEST(Visibility, OnlyAFourByteBinaryOneHidesAnEntry) {
         setValue(m, RootKey::LocalMachine, kPolicies, "NoRun", c.stored);
         Session run(m);
         run.start();
-        EXPECT_EQ(run.form().RunCB.checked(), c.runShown);
-        EXPECT_TRUE(run.form().FindCB.checked());
+        EXPECT_EQ(run.form().main.RunCB.checked(), c.runShown);
+        EXPECT_TRUE(run.form().main.FindCB.checked());
         run.form().CancelBn.click();
     }
 }
@@ -86,10 +86,10 @@ TEST(Visibility, Ie4SettingsAreGrayedWarnedAboutAndWrittenToBothValues) {
     Session run(m);
     run.start();
     auto& f = run.form();
-    EXPECT_EQ(f.ContrCB.state(), platform::CheckState::Grayed);
-    EXPECT_TRUE(f.LogCB.checked());
-    EXPECT_TRUE(f.SuspCB.checked()); // the fresh machine's APMMenuSuspend is 1
-    f.ShutCB.userClick();
+    EXPECT_EQ(f.main.ContrCB.state(), platform::CheckState::Grayed);
+    EXPECT_TRUE(f.main.LogCB.checked());
+    EXPECT_TRUE(f.main.SuspCB.checked()); // the fresh machine's APMMenuSuspend is 1
+    f.main.ShutCB.userClick();
     run.declineRestart();
     f.OKBn.click();
     EXPECT_EQ(value(m, RootKey::LocalMachine, kPolicies, "NoSetFolders")->data, kShown);
@@ -102,14 +102,14 @@ TEST(Visibility, Ie4SettingsAreGrayedWarnedAboutAndWrittenToBothValues) {
     Session second(again);
     second.start();
     second.pressOk();
-    second.form().ContrCB.userClick(); // grayed -> unchecked
+    second.form().main.ContrCB.userClick(); // grayed -> unchecked
     ASSERT_EQ(second.messageBoxes().size(), 1u);
     EXPECT_EQ(second.messageBoxes()[0],
               "Warning...| You can't hide this item, because some\ritems in this submenu in IE4 "
               "are unhidable.\rThis option will hide only some of them.");
     EXPECT_EQ(second.questions.asked()[0].box.icon, platform::MessageIcon::Error);
-    EXPECT_FALSE(second.form().ContrCB.ticked());
-    second.form().SuspCB.userClick();
+    EXPECT_FALSE(second.form().main.ContrCB.ticked());
+    second.form().main.SuspCB.userClick();
     second.declineRestart();
     second.form().OKBn.click();
     EXPECT_EQ(value(again, RootKey::LocalMachine, kPolicies, "NoSetTaskbar")->data, kHidden);
@@ -123,10 +123,10 @@ TEST(Visibility, NonIe4BuildsNeverWarnNorWriteNoLogoffAndNoApmKeyStaysAbsent) {
     Session run(m);
     run.start();
     auto& f = run.form();
-    EXPECT_EQ(f.ContrCB.state(), platform::CheckState::Checked);
-    EXPECT_FALSE(f.LogCB.enabled());
-    EXPECT_FALSE(f.SuspCB.enabled());
-    f.ContrCB.userClick();
+    EXPECT_EQ(f.main.ContrCB.state(), platform::CheckState::Checked);
+    EXPECT_FALSE(f.main.LogCB.enabled());
+    EXPECT_FALSE(f.main.SuspCB.enabled());
+    f.main.ContrCB.userClick();
     EXPECT_TRUE(run.questions.asked().empty());
     run.declineRestart();
     f.OKBn.click();
@@ -144,7 +144,7 @@ TEST(Visibility, RestoreDeletesThePoliciesButLeavesTheApmSwitch) {
     setValue(m, RootKey::LocalMachine, kPolicies, "NoDesktop", platform::RegValue::binary(kHidden));
     Session run(m);
     run.start();
-    EXPECT_FALSE(run.form().RunCB.checked());
+    EXPECT_FALSE(run.form().main.RunCB.checked());
     run.questions.onModal("TRestoreFm", [](platform::ModalWindow& w) {
         auto& dialog = dynamic_cast<app::TRestoreFm&>(w);
         dialog.OKBn.click();
@@ -167,7 +167,7 @@ TEST(CloseSettings, CancelWritesTheColourDepthButNotOptions) {
                  platform::RegValue::string(stored));
         Session run(m);
         run.start();
-        EXPECT_EQ(run.form().ColorsCB.checked(), std::string(stored) == "16");
+        EXPECT_EQ(run.form().other.ColorsCB.checked(), std::string(stored) == "16");
         run.form().CancelBn.click();
         EXPECT_EQ(value(m, RootKey::CurrentUser, kMetrics, "Shell Icon BPP")->asString(),
                   stored == std::string("16") ? "16" : "4");
@@ -177,7 +177,7 @@ TEST(CloseSettings, CancelWritesTheColourDepthButNotOptions) {
     setValue(m, RootKey::CurrentUser, kMetrics, "Shell Icon BPP", platform::RegValue::string("16"));
     Session run(m);
     run.start();
-    run.form().ColorsCB.userClick();
+    run.form().other.ColorsCB.userClick();
     run.form().CancelBn.click();
     EXPECT_EQ(value(m, RootKey::CurrentUser, kMetrics, "Shell Icon BPP")->asString(), "4");
 }
@@ -201,9 +201,9 @@ TEST(IconRebuild, TheWarningFollowsOptionsAndTheEnteredSizeIsWrittenOnce) {
         EXPECT_FALSE(f.IconSzEdKeyPress('-'));
         EXPECT_TRUE(f.IconSzEdKeyPress('7'));
         EXPECT_TRUE(f.IconSzEdKeyPress('\b'));
-        f.IconSzEd.userSetText("485");
-        EXPECT_EQ(f.IconSzEd.text(), "48");
-        f.RebBn.click();
+        f.other.IconSzEd.userSetText("485");
+        EXPECT_EQ(f.other.IconSzEd.text(), "48");
+        f.other.RebBn.click();
         EXPECT_EQ(iconSize(m), "48");
         EXPECT_EQ(shellStarts(m), 1);
         EXPECT_TRUE(run.clock.waits().empty());
@@ -213,8 +213,8 @@ TEST(IconRebuild, TheWarningFollowsOptionsAndTheEnteredSizeIsWrittenOnce) {
     Session run(m);
     run.start();
     EXPECT_FALSE(run.form().WarnForm->DontFutCB.checked());
-    run.form().IconSzEd.userSetText("");
-    run.form().RebBn.click(); // no dialog now
+    run.form().other.IconSzEd.userSetText("");
+    run.form().other.RebBn.click(); // no dialog now
     EXPECT_EQ(iconSize(m), "");
     EXPECT_EQ(shellStarts(m), 2);
     run.form().CancelBn.click();
@@ -258,8 +258,8 @@ TEST(AutoloadEntry, OkWritesOrDeletesTheRunValueOnlyWithAProgramFolder) {
                  platform::RegValue::string("old"));
         Session s(m);
         s.start();
-        EXPECT_TRUE(s.form().AutoCB.checked());
-        s.form().AutoCB.userClick();
+        EXPECT_TRUE(s.form().other.AutoCB.checked());
+        s.form().other.AutoCB.userClick();
         s.form().OKBn.click();
         // No Location: the value is left alone.
         EXPECT_EQ(value(m, RootKey::CurrentUser, run, "VKR Theme Packs")->asString(), "old");
@@ -270,16 +270,16 @@ TEST(AutoloadEntry, OkWritesOrDeletesTheRunValueOnlyWithAProgramFolder) {
     {
         Session s(m);
         s.start();
-        EXPECT_FALSE(s.form().AutoCB.checked());
-        s.form().AutoCB.userClick();
+        EXPECT_FALSE(s.form().other.AutoCB.checked());
+        s.form().other.AutoCB.userClick();
         s.form().OKBn.click();
         EXPECT_EQ(value(m, RootKey::CurrentUser, run, "VKR Theme Packs")->asString(),
                   "C:\\Velkan\\Velkrun.exe /t");
     }
     Session s(m);
     s.start();
-    EXPECT_TRUE(s.form().AutoCB.checked());
-    s.form().AutoCB.userClick();
+    EXPECT_TRUE(s.form().other.AutoCB.checked());
+    s.form().other.AutoCB.userClick();
     s.form().OKBn.click();
     EXPECT_FALSE(value(m, RootKey::CurrentUser, run, "VKR Theme Packs"));
 }
@@ -291,18 +291,18 @@ TEST(MainWindow, LanguageListWidensOnceAndAPageSwitchHidesIt) {
     auto& f = run.form();
     f.setWidth(500);
     f.MainPC.setWidth(480);
-    EXPECT_FALSE(f.VersionRG.visible());
-    f.LangBn.click();
-    EXPECT_TRUE(f.VersionRG.visible());
+    EXPECT_FALSE(f.main.VersionRG.visible());
+    f.main.LangBn.click();
+    EXPECT_TRUE(f.main.VersionRG.visible());
     EXPECT_EQ(f.width(), 636);
     EXPECT_EQ(f.MainPC.width(), 616);
-    f.LangBn.click();
-    EXPECT_FALSE(f.VersionRG.visible());
+    f.main.LangBn.click();
+    EXPECT_FALSE(f.main.VersionRG.visible());
     EXPECT_EQ(f.width(), 500);
-    f.LangBn.click();
+    f.main.LangBn.click();
     f.MainPC.userSelectPage(2);
-    EXPECT_FALSE(f.VersionRG.visible());
-    EXPECT_FALSE(f.LangBn.down());
+    EXPECT_FALSE(f.main.VersionRG.visible());
+    EXPECT_FALSE(f.main.LangBn.down());
     EXPECT_EQ(f.width(), 500);
     EXPECT_EQ(f.MainPC.width(), 480);
     f.MainPC.userSelectPage(0);
@@ -315,23 +315,23 @@ TEST(MainWindow, ChangeMarkersAppearOnceAndAUsersBuildChoiceReadsAgain) {
     Session run(m);
     run.start();
     auto& f = run.form();
-    f.TooltipEdit.userSetText("Tip");
-    f.StartEdit.userSetText("Go");
-    f.TooltipEdit.userSetText("Tip 2");
-    EXPECT_EQ(f.StartButtonGB.caption(), "Start Button(*):");
-    f.ProgEdit.userSetText("P");
-    f.ScrollBar.setPosition(5);
-    f.FavEdit.userSetText("F");
-    EXPECT_EQ(f.StartMenuGB.caption(), "Start Menu(*):");
+    f.main.TooltipEdit.userSetText("Tip");
+    f.main.StartEdit.userSetText("Go");
+    f.main.TooltipEdit.userSetText("Tip 2");
+    EXPECT_EQ(f.main.StartButtonGB.caption(), "Start Button(*):");
+    f.main.ProgEdit.userSetText("P");
+    f.main.ScrollBar.setPosition(5);
+    f.main.FavEdit.userSetText("F");
+    EXPECT_EQ(f.main.StartMenuGB.caption(), "Start Menu(*):");
     // Choosing another build re-reads every text without adding a marker.
-    f.VersionRG.setItemIndex(15);
-    EXPECT_EQ(f.StartEdit.maxLength(), 5);
-    EXPECT_EQ(f.FavEdit.text(), "");
-    EXPECT_FALSE(f.FavEdit.enabled());
-    EXPECT_EQ(f.FavEdit.maxLength(), 10); // kept from the IE4 row
-    EXPECT_EQ(f.StartButtonGB.caption(), "Start Button(*):");
-    EXPECT_EQ(f.StartMenuGB.caption(), "Start Menu(*):");
-    f.ProgEditDblClick(f.ProgEdit);
-    EXPECT_EQ(f.ProgEdit.selLength(), static_cast<int>(f.ProgEdit.text().size()));
+    f.main.VersionRG.setItemIndex(15);
+    EXPECT_EQ(f.main.StartEdit.maxLength(), 5);
+    EXPECT_EQ(f.main.FavEdit.text(), "");
+    EXPECT_FALSE(f.main.FavEdit.enabled());
+    EXPECT_EQ(f.main.FavEdit.maxLength(), 10); // kept from the IE4 row
+    EXPECT_EQ(f.main.StartButtonGB.caption(), "Start Button(*):");
+    EXPECT_EQ(f.main.StartMenuGB.caption(), "Start Menu(*):");
+    f.ProgEditDblClick(f.main.ProgEdit);
+    EXPECT_EQ(f.main.ProgEdit.selLength(), static_cast<int>(f.main.ProgEdit.text().size()));
     f.CancelBn.click();
 }

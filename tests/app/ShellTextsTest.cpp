@@ -47,12 +47,12 @@ TEST(ShellTexts, OkWritesEachFieldToItsExactLengthAndNothingAroundIt) {
         auto& f = run.form();
         // Typing is cut at the field length, so nothing spills into the next field.
         const std::string longText(60, 'W');
-        f.StartEdit.userSetText(longText);
-        f.TooltipEdit.userSetText("Hi");
+        f.main.StartEdit.userSetText(longText);
+        f.main.TooltipEdit.userSetText("Hi");
         for (int i = 0; i < shellpatch::kEntryCount; ++i)
             if (shellpatch::entryInBuild(static_cast<Entry>(i), build.ie4))
                 f.captionEdit(static_cast<Entry>(i)).userSetText(i % 2 ? longText : "Ab");
-        EXPECT_EQ(f.StartEdit.text().size(), static_cast<std::size_t>(build.startText.length));
+        EXPECT_EQ(f.main.StartEdit.text().size(), static_cast<std::size_t>(build.startText.length));
         run.declineRestart();
         f.OKBn.click();
 
@@ -91,14 +91,14 @@ TEST(ShellTexts, ReadingRemovesOnlyTheSpacesAtTheEndOfTheWholeField) {
     Session run(m);
     run.start();
     auto& f = run.form();
-    EXPECT_EQ(f.ProgEdit.text(), "Prog");
-    EXPECT_EQ(f.FindEdit.text(), "ABC D");
-    EXPECT_EQ(f.HelpEdit.text(), "");
+    EXPECT_EQ(f.main.ProgEdit.text(), "Prog");
+    EXPECT_EQ(f.main.FindEdit.text(), "ABC D");
+    EXPECT_EQ(f.main.HelpEdit.text(), "");
     // The spaces before the NUL padding stay: the field does not end in a space.
-    EXPECT_EQ(f.TooltipEdit.text(), "Hi  ");
+    EXPECT_EQ(f.main.TooltipEdit.text(), "Hi  ");
     // The program's own filling of the edits is no change.
-    EXPECT_EQ(f.StartButtonGB.caption(), "Start Button:");
-    EXPECT_EQ(f.StartMenuGB.caption(), "Start Menu:");
+    EXPECT_EQ(f.main.StartButtonGB.caption(), "Start Button:");
+    EXPECT_EQ(f.main.StartMenuGB.caption(), "Start Menu:");
     EXPECT_FALSE(f.CaptionsChanged || f.StartTextChanged || f.TooltipChanged ||
                  f.LogoHeightChanged || f.PoliciesChanged);
     f.CancelBn.click();
@@ -110,10 +110,10 @@ TEST(ShellTexts, RussianBuildsWriteAndReadCodePage1251) {
     {
         Session run(m);
         run.start();
-        EXPECT_EQ(run.form().StartEdit.text(), "\xCF\xF3\xF1\xEA"); // "Пуск" in code page 1251
-        run.form().StartEdit.userSetText("\xC0\xFF\xA8");
-        run.form().TooltipEdit.userSetText("\xA8\xEB\xEA\xE0 \xB9"
-                                           "1 \xB8\xE6");
+        EXPECT_EQ(run.form().main.StartEdit.text(), "\xCF\xF3\xF1\xEA"); // "Пуск" in code page 1251
+        run.form().main.StartEdit.userSetText("\xC0\xFF\xA8");
+        run.form().main.TooltipEdit.userSetText("\xA8\xEB\xEA\xE0 \xB9"
+                                                "1 \xB8\xE6");
         run.declineRestart();
         run.form().OKBn.click();
         const std::string patched = m.bytes("Explorer.new");
@@ -126,8 +126,8 @@ TEST(ShellTexts, RussianBuildsWriteAndReadCodePage1251) {
     test::removeAll(m.windowsFile("Explorer.sav"));
     Session again(m);
     again.start();
-    EXPECT_EQ(again.form().TooltipEdit.text(), "\xA8\xEB\xEA\xE0 \xB9"
-                                               "1 \xB8\xE6");
+    EXPECT_EQ(again.form().main.TooltipEdit.text(), "\xA8\xEB\xEA\xE0 \xB9"
+                                                    "1 \xB8\xE6");
     again.form().CancelBn.click();
 }
 
@@ -147,8 +147,8 @@ TEST(LogoHeight, StoredHeightsOutsideOneTo130ShowAsOne) {
         });
         Session run(m);
         run.start();
-        EXPECT_EQ(run.form().ScrollBar.position(), c.position);
-        EXPECT_EQ(run.form().ScrollCount.caption(), c.shown);
+        EXPECT_EQ(run.form().main.ScrollBar.position(), c.position);
+        EXPECT_EQ(run.form().main.ScrollCount.caption(), c.shown);
         EXPECT_FALSE(run.form().LogoHeightChanged);
         run.form().CancelBn.click();
     }
@@ -162,21 +162,21 @@ TEST(LogoHeight, TheBarMarksTheGroupOnceAndOkWritesOnlyTheLowByte) {
     Session run(m);
     run.start();
     auto& f = run.form();
-    EXPECT_EQ(f.ScrollCount.caption(), "1");
-    EXPECT_EQ(f.ScrollBar.max(), 129);
-    EXPECT_EQ(f.Metka.fontColor(), 0x00FF00);
-    f.ScrollBar.setPosition(0);
-    EXPECT_EQ(f.ScrollCount.caption(), "130");
-    EXPECT_EQ(f.Metka.top(), 198);
-    EXPECT_EQ(f.Metka.fontColor(), 0xFF0000);
-    EXPECT_EQ(f.StartMenuGB.caption(), "Start Menu(*):");
-    f.ScrollBar.setPosition(500);
-    EXPECT_EQ(f.ScrollBar.position(), 129);
-    EXPECT_EQ(f.ScrollCount.caption(), "1");
-    EXPECT_EQ(f.Metka.top(), 198 + 129);
-    f.ScrollBar.setPosition(0);
-    f.DocEdit.userSetText("Docs");
-    EXPECT_EQ(f.StartMenuGB.caption(), "Start Menu(*):");
+    EXPECT_EQ(f.main.ScrollCount.caption(), "1");
+    EXPECT_EQ(f.main.ScrollBar.max(), 129);
+    EXPECT_EQ(f.main.Metka.fontColor(), 0x00FF00);
+    f.main.ScrollBar.setPosition(0);
+    EXPECT_EQ(f.main.ScrollCount.caption(), "130");
+    EXPECT_EQ(f.main.Metka.top(), 198);
+    EXPECT_EQ(f.main.Metka.fontColor(), 0xFF0000);
+    EXPECT_EQ(f.main.StartMenuGB.caption(), "Start Menu(*):");
+    f.main.ScrollBar.setPosition(500);
+    EXPECT_EQ(f.main.ScrollBar.position(), 129);
+    EXPECT_EQ(f.main.ScrollCount.caption(), "1");
+    EXPECT_EQ(f.main.Metka.top(), 198 + 129);
+    f.main.ScrollBar.setPosition(0);
+    f.main.DocEdit.userSetText("Docs");
+    EXPECT_EQ(f.main.StartMenuGB.caption(), "Start Menu(*):");
     run.declineRestart();
     f.OKBn.click();
     EXPECT_EQ(test::le32(m.bytes("Explorer.new"), static_cast<std::size_t>(heightAt)), 0xFFFFFF82u);
@@ -190,8 +190,8 @@ TEST(ShellTexts, AShellThatFailsTheCheckIsNeverPatched) {
     });
     Session run(m);
     run.start();
-    run.form().ProgEdit.userSetText("Apps");
-    run.form().RunCB.userClick();
+    run.form().main.ProgEdit.userSetText("Apps");
+    run.form().main.RunCB.userClick();
     run.pressOk();
     run.form().OKBn.click();
     EXPECT_EQ(run.messageBoxes(),

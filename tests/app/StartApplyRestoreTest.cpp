@@ -37,17 +37,17 @@ TEST(StartUp, RecognisesEachOfTheBuildsAndShowsItsTexts) {
         // The "PE" rows share Explorer.exe with their "US" twins, found first.
         const int expected =
             shellpatch::variantSwitch(position - 1) == position ? position - 1 : position;
-        EXPECT_EQ(f.VersionRG.itemIndex(), expected);
+        EXPECT_EQ(f.main.VersionRG.itemIndex(), expected);
         EXPECT_TRUE(f.BuildVerified);
         EXPECT_TRUE(run.questions.asked().empty());
 
         const auto& build = shellpatch::kBuilds[static_cast<std::size_t>(position)];
         const auto& texts = machine::buildTexts(position);
         const char* cp = test::codePageOfBuild(position);
-        EXPECT_EQ(f.StartEdit.text(), test::toCodePage(texts.startText, cp));
-        EXPECT_EQ(f.TooltipEdit.text(), test::toCodePage(texts.tooltip, cp));
-        EXPECT_EQ(f.StartEdit.maxLength(), build.startText.length);
-        EXPECT_EQ(f.TooltipEdit.maxLength(), build.tooltip.length);
+        EXPECT_EQ(f.main.StartEdit.text(), test::toCodePage(texts.startText, cp));
+        EXPECT_EQ(f.main.TooltipEdit.text(), test::toCodePage(texts.tooltip, cp));
+        EXPECT_EQ(f.main.StartEdit.maxLength(), build.startText.length);
+        EXPECT_EQ(f.main.TooltipEdit.maxLength(), build.tooltip.length);
         for (int i = 0; i < shellpatch::kEntryCount; ++i) {
             const auto entry = static_cast<Entry>(i);
             auto& edit = f.captionEdit(entry);
@@ -60,9 +60,9 @@ TEST(StartUp, RecognisesEachOfTheBuildsAndShowsItsTexts) {
             EXPECT_EQ(edit.maxLength(), build.caption(entry).length) << "entry " << i;
             EXPECT_TRUE(edit.enabled());
         }
-        EXPECT_EQ(f.LogCB.enabled(), build.ie4);
-        EXPECT_EQ(f.ScrollCount.caption(), "130");
-        EXPECT_EQ(f.IconSzEd.text(), "32");
+        EXPECT_EQ(f.main.LogCB.enabled(), build.ie4);
+        EXPECT_EQ(f.main.ScrollCount.caption(), "130");
+        EXPECT_EQ(f.other.IconSzEd.text(), "32");
         // Nothing was changed, so leaving asks nothing and schedules nothing.
         f.CancelBn.click();
         EXPECT_TRUE(run.app.terminated());
@@ -80,9 +80,9 @@ TEST(Apply, EveryBuildTakesAnEditThroughTheSwapAndReadsItBack) {
         {
             Session run(m);
             run.start();
-            detected = run.form().VersionRG.itemIndex();
-            run.form().StartEdit.userSetText("Ok");
-            run.form().ShutEdit.userSetText("Off");
+            detected = run.form().main.VersionRG.itemIndex();
+            run.form().main.StartEdit.userSetText("Ok");
+            run.form().main.ShutEdit.userSetText("Off");
             run.declineRestart();
             run.form().OKBn.click();
             EXPECT_EQ(run.restartPrompts, std::vector<std::string>{"&Reboot"});
@@ -92,10 +92,10 @@ TEST(Apply, EveryBuildTakesAnEditThroughTheSwapAndReadsItBack) {
         test::removeAll(m.windowsFile("Explorer.sav"));
         Session run(m);
         run.start();
-        EXPECT_EQ(run.form().VersionRG.itemIndex(), detected);
-        EXPECT_EQ(run.form().StartEdit.text(), "Ok");
-        EXPECT_EQ(run.form().ShutEdit.text(), "Off");
-        EXPECT_EQ(run.form().TooltipEdit.text(),
+        EXPECT_EQ(run.form().main.VersionRG.itemIndex(), detected);
+        EXPECT_EQ(run.form().main.StartEdit.text(), "Ok");
+        EXPECT_EQ(run.form().main.ShutEdit.text(), "Off");
+        EXPECT_EQ(run.form().main.TooltipEdit.text(),
                   test::toCodePage(machine::buildTexts(position).tooltip,
                                    test::codePageOfBuild(position)));
         run.form().CancelBn.click();
@@ -135,16 +135,16 @@ TEST(StartUp, ShowsTheBackupNoticeOnceAndAnUnknownShellDisablesTheEditing) {
               "Readme.txt for more info.\rVKR doesn't support Win98 and WinNT (yet).");
     auto& f = run.form();
     EXPECT_FALSE(f.BuildVerified);
-    EXPECT_EQ(f.VersionRG.itemIndex(), -1);
-    EXPECT_FALSE(f.StartEdit.enabled());
-    EXPECT_FALSE(f.ProgEdit.enabled());
-    EXPECT_EQ(f.ProgEdit.color(), platform::ControlColor::ButtonFace);
-    EXPECT_FALSE(f.IconBn.enabled());
-    EXPECT_FALSE(f.ScrollBar.enabled());
-    EXPECT_FALSE(f.AutoCB.enabled());
-    EXPECT_FALSE(f.Metka.visible());
-    EXPECT_EQ(f.ScrollCount.caption(), "");
-    EXPECT_TRUE(f.LogCB.enabled());
+    EXPECT_EQ(f.main.VersionRG.itemIndex(), -1);
+    EXPECT_FALSE(f.main.StartEdit.enabled());
+    EXPECT_FALSE(f.main.ProgEdit.enabled());
+    EXPECT_EQ(f.main.ProgEdit.color(), platform::ControlColor::ButtonFace);
+    EXPECT_FALSE(f.main.IconBn.enabled());
+    EXPECT_FALSE(f.main.ScrollBar.enabled());
+    EXPECT_FALSE(f.other.AutoCB.enabled());
+    EXPECT_FALSE(f.main.Metka.visible());
+    EXPECT_EQ(f.main.ScrollCount.caption(), "");
+    EXPECT_TRUE(f.main.LogCB.enabled());
 }
 
 TEST(Apply, EditOkBootAndStartAgain) {
@@ -155,10 +155,10 @@ TEST(Apply, EditOkBootAndStartAgain) {
         Session run(m);
         run.start();
         auto& f = run.form();
-        f.StartEdit.userSetText("Hi");
-        f.ProgEdit.userSetText("&Apps");
-        EXPECT_EQ(f.StartButtonGB.caption(), "Start Button(*):");
-        EXPECT_EQ(f.StartMenuGB.caption(), "Start Menu(*):");
+        f.main.StartEdit.userSetText("Hi");
+        f.main.ProgEdit.userSetText("&Apps");
+        EXPECT_EQ(f.main.StartButtonGB.caption(), "Start Button(*):");
+        EXPECT_EQ(f.main.StartMenuGB.caption(), "Start Menu(*):");
         run.declineRestart();
         f.OKBn.click();
         EXPECT_TRUE(run.app.terminated());
@@ -189,17 +189,17 @@ TEST(Apply, EditOkBootAndStartAgain) {
         // unpatched texts, and a new OK patches the original again.
         Session run(m);
         run.start();
-        EXPECT_EQ(run.form().StartEdit.text(), "Start");
-        EXPECT_EQ(run.form().ProgEdit.text(), "&Programs");
+        EXPECT_EQ(run.form().main.StartEdit.text(), "Start");
+        EXPECT_EQ(run.form().main.ProgEdit.text(), "&Programs");
         run.form().CancelBn.click();
     }
     test::removeAll(m.windowsFile("Explorer.sav"));
     Session run(m);
     run.start();
-    EXPECT_EQ(run.form().StartEdit.text(), "Hi");
-    EXPECT_EQ(run.form().TooltipEdit.text(), "Click here to begin.");
-    EXPECT_EQ(run.form().ProgEdit.text(), "&Apps");
-    EXPECT_EQ(run.form().FavEdit.text(), "F&avorites");
+    EXPECT_EQ(run.form().main.StartEdit.text(), "Hi");
+    EXPECT_EQ(run.form().main.TooltipEdit.text(), "Click here to begin.");
+    EXPECT_EQ(run.form().main.ProgEdit.text(), "&Apps");
+    EXPECT_EQ(run.form().main.FavEdit.text(), "F&avorites");
     run.form().CancelBn.click();
 }
 
@@ -210,7 +210,7 @@ TEST(Apply, ASecondOkBeforeTheRestartKeepsTheFirstBackupAndTheLastOkWins) {
     for (const char* text : {"One", "Two"}) {
         Session run(m);
         run.start();
-        run.form().TooltipEdit.userSetText(text);
+        run.form().main.TooltipEdit.userSetText(text);
         run.declineRestart();
         run.form().OKBn.click();
     }
@@ -227,9 +227,9 @@ TEST(Restore, PutsTheOriginalsBackAfterTheNextStart) {
     {
         Session run(m);
         run.start();
-        run.form().SuspEdit.userSetText("Nap");
+        run.form().main.SuspEdit.userSetText("Nap");
         run.questions.chooseFile("C:\\Icons\\i16.ico");
-        run.form().IconBn.click();
+        run.form().main.IconBn.click();
         run.declineRestart();
         run.form().OKBn.click();
     }
@@ -268,7 +268,7 @@ TEST(Restore, AfterAnOkInTheSameWindowsRunTheBackupReplacesTheReplacement) {
     {
         Session run(m);
         run.start();
-        run.form().HelpEdit.userSetText("?");
+        run.form().main.HelpEdit.userSetText("?");
         run.declineRestart();
         run.form().OKBn.click();
     }
@@ -317,34 +317,34 @@ TEST(RestartPrompt, VariantFollowsWhatChanged) {
     const Case cases[] = {
         {"visibility only: log off",
          [&](Session& run) {
-             run.form().FindCB.userClick();
+             run.form().main.FindCB.userClick();
              ok(run);
          },
          {"&Logoff"}},
         {"visibility and a caption: restart",
          [&](Session& run) {
-             run.form().FindCB.userClick();
-             run.form().FindEdit.userSetText("Seek");
+             run.form().main.FindCB.userClick();
+             run.form().main.FindEdit.userSetText("Seek");
              ok(run);
          },
          {"&Reboot"}},
         {"logo height only: restart",
          [&](Session& run) {
-             run.form().ScrollBar.setPosition(30);
+             run.form().main.ScrollBar.setPosition(30);
              ok(run);
          },
          {"&Reboot"}},
         {"nothing changed: no prompt", ok, {}},
         {"edited, closed by the close box: prompt although nothing was applied",
          [](Session& run) {
-             run.form().RunEdit.userSetText("Go");
+             run.form().main.RunEdit.userSetText("Go");
              run.declineRestart();
              run.form().close();
          },
          {"&Reboot"}},
         {"edited, Cancel: no prompt",
          [](Session& run) {
-             run.form().RunEdit.userSetText("Go");
+             run.form().main.RunEdit.userSetText("Go");
              run.declineRestart();
              run.form().CancelBn.click();
          },
@@ -384,7 +384,7 @@ TEST(RestartPrompt, RebootRestartsTheMachineWhichPerformsTheSwap) {
     AppMachine m(0);
     Session run(m);
     run.start();
-    run.form().ShutEdit.userSetText("Bye");
+    run.form().main.ShutEdit.userSetText("Bye");
     run.acceptRestart();
     run.form().OKBn.click();
     EXPECT_EQ(run.restartPrompts, std::vector<std::string>{"&Reboot"});
@@ -404,7 +404,7 @@ TEST(RestartPrompt, LogoffAsksTheSessionToEnd) {
     AppMachine m(15);
     Session run(m);
     run.start();
-    run.form().RunCB.userClick();
+    run.form().main.RunCB.userClick();
     run.acceptRestart();
     run.form().OKBn.click();
     EXPECT_EQ(run.restartPrompts, std::vector<std::string>{"&Logoff"});

@@ -43,7 +43,7 @@ struct Installed : AppMachine {
 };
 
 void browse(app::TMainForm& form, const std::string& folder) {
-    ASSERT_TRUE(form.DirListBox.setDirectory(folder)) << folder;
+    ASSERT_TRUE(form.packs.DirListBox.setDirectory(folder)) << folder;
     form.DirListBoxClick();
 }
 
@@ -106,29 +106,30 @@ TEST(ThemeBrowser, TheStockPacksPreviewLoadAndApply) {
         const std::string folder = kProgram + pack.folder;
         browse(f, folder);
 
-        EXPECT_EQ(f.AboutThemeGB.caption(), pack.folder);
-        EXPECT_EQ(f.AuthorRE.text(), "Velkan");
-        EXPECT_TRUE(f.AboutRE.visible());
-        EXPECT_TRUE(f.ThemeBn.enabled());
-        EXPECT_TRUE(f.OpenTh.enabled());
+        EXPECT_EQ(f.packs.AboutThemeGB.caption(), pack.folder);
+        EXPECT_EQ(f.packs.AuthorRE.text(), "Velkan");
+        EXPECT_TRUE(f.packs.AboutRE.visible());
+        EXPECT_TRUE(f.packs.ThemeBn.enabled());
+        EXPECT_TRUE(f.packs.OpenTh.enabled());
         int previewIcons = 0;
-        for (auto* image : {&f.Img10, &f.Img12, &f.Img14, &f.Img16, &f.Img22, &f.Img32})
+        for (auto* image : {&f.packs.Img10, &f.packs.Img12, &f.packs.Img14, &f.packs.Img16,
+                            &f.packs.Img22, &f.packs.Img32})
             previewIcons += image->picture().kind == Picture::Kind::IconFile;
         EXPECT_EQ(previewIcons, pack.icons);
-        EXPECT_EQ(f.ImgLg.hint(), "Vertical logo 21x" + std::to_string(pack.logoHeight));
-        EXPECT_EQ(f.ImgLg.top(), pack.logoHeight >= 130 ? 23 : 153 - pack.logoHeight);
-        EXPECT_EQ(f.Imag1.picture().kind,
+        EXPECT_EQ(f.packs.ImgLg.hint(), "Vertical logo 21x" + std::to_string(pack.logoHeight));
+        EXPECT_EQ(f.packs.ImgLg.top(), pack.logoHeight >= 130 ? 23 : 153 - pack.logoHeight);
+        EXPECT_EQ(f.packs.Imag1.picture().kind,
                   pack.itemIcons ? Picture::Kind::IconFile : Picture::Kind::None);
 
-        f.ThemeBn.click();
-        EXPECT_EQ(f.StartSE.hint(),
+        f.packs.ThemeBn.click();
+        EXPECT_EQ(f.main.StartSE.hint(),
                   "Loaded " + std::to_string(pack.icons) + (pack.icons == 1 ? " icon" : " icons"));
-        EXPECT_EQ(f.Info.caption(), "Note: Go to Main tab to see what has been changed");
-        EXPECT_EQ(f.Info.width(), 137);
-        EXPECT_EQ(f.ProgressBar.position(), 0);
-        EXPECT_FALSE(f.ThemeBn.enabled());
-        EXPECT_EQ(f.ScrollBar.position(), 130 - pack.logoHeight);
-        EXPECT_EQ(f.StartMenuGB.caption(), "Start Menu(*):");
+        EXPECT_EQ(f.packs.Info.caption(), "Note: Go to Main tab to see what has been changed");
+        EXPECT_EQ(f.packs.Info.width(), 137);
+        EXPECT_EQ(f.packs.ProgressBar.position(), 0);
+        EXPECT_FALSE(f.packs.ThemeBn.enabled());
+        EXPECT_EQ(f.main.ScrollBar.position(), 130 - pack.logoHeight);
+        EXPECT_EQ(f.main.StartMenuGB.caption(), "Start Menu(*):");
         // "Start" is what the shell has already: no change of the Start button.
         EXPECT_TRUE(f.IconChanged && f.LogoChanged && f.CaptionsChanged);
         EXPECT_EQ(f.StartTextChanged, pack.startText != u"Start");
@@ -162,24 +163,25 @@ TEST(ThemeBrowser, AFolderWithoutIndexShowsNothingAndLoadsNothing) {
     run.start();
     auto& f = run.form();
     browse(f, kProgram + "Sample Theme Pack");
-    ASSERT_TRUE(f.ThemeBn.enabled());
+    ASSERT_TRUE(f.packs.ThemeBn.enabled());
     // A pack without item icons and with one Start-button icon shows no
     // picture left over from the pack before.
     browse(f, kProgram + "Ulmrit Theme Pack");
-    EXPECT_EQ(f.Imag1.picture().kind, Picture::Kind::None);
-    EXPECT_EQ(f.Img32.picture().kind, Picture::Kind::None);
-    EXPECT_EQ(f.Img16.picture().kind, Picture::Kind::IconFile);
+    EXPECT_EQ(f.packs.Imag1.picture().kind, Picture::Kind::None);
+    EXPECT_EQ(f.packs.Img32.picture().kind, Picture::Kind::None);
+    EXPECT_EQ(f.packs.Img16.picture().kind, Picture::Kind::IconFile);
     browse(f, "C:\\Pics");
-    EXPECT_EQ(f.AboutThemeGB.caption(), "");
-    EXPECT_FALSE(f.AboutRE.visible());
-    EXPECT_FALSE(f.AuthorRE.visible());
-    EXPECT_FALSE(f.ThemeBn.enabled());
-    EXPECT_FALSE(f.OpenTh.enabled());
-    for (auto* image : {&f.Img10, &f.Img16, &f.Img32, &f.ImgLg, &f.Imag1, &f.Imag3})
+    EXPECT_EQ(f.packs.AboutThemeGB.caption(), "");
+    EXPECT_FALSE(f.packs.AboutRE.visible());
+    EXPECT_FALSE(f.packs.AuthorRE.visible());
+    EXPECT_FALSE(f.packs.ThemeBn.enabled());
+    EXPECT_FALSE(f.packs.OpenTh.enabled());
+    for (auto* image : {&f.packs.Img10, &f.packs.Img16, &f.packs.Img32, &f.packs.ImgLg,
+                        &f.packs.Imag1, &f.packs.Imag3})
         EXPECT_EQ(image->picture().kind, Picture::Kind::None) << image->name();
     f.ThemeBnClick();
     EXPECT_FALSE(f.CaptionsChanged || f.IconChanged || f.LogoChanged || f.ShellIconsChanged);
-    EXPECT_EQ(f.Info.caption(), "");
+    EXPECT_EQ(f.packs.Info.caption(), "");
     run.form().CancelBn.click();
 }
 
@@ -191,10 +193,10 @@ TEST(ThemeBrowser, FolderListWalksTheDriveAndTheDriveBoxComesBackFromADriveNotRe
     Session run(m);
     run.start();
     auto& f = run.form();
-    EXPECT_EQ(f.DriveCB.drives(), (std::vector<char>{'C', 'D'}));
+    EXPECT_EQ(f.packs.DriveCB.drives(), (std::vector<char>{'C', 'D'}));
     browse(f, kProgram);
     // Ancestors first, then the packs as subfolders.
-    const auto& items = f.DirListBox.items();
+    const auto& items = f.packs.DirListBox.items();
     ASSERT_GE(items.size(), 7u);
     EXPECT_EQ(items[0].caption, "C:\\");
     EXPECT_EQ(items[2].caption, "Velkan");
@@ -203,23 +205,23 @@ TEST(ThemeBrowser, FolderListWalksTheDriveAndTheDriveBoxComesBackFromADriveNotRe
         if (items[i].caption == "Sample Theme Pack")
             sample = static_cast<int>(i);
     ASSERT_GE(sample, 3);
-    f.DirListBox.userClick(sample);
-    EXPECT_EQ(f.DirListBox.directory(), kProgram + "Sample Theme Pack");
-    EXPECT_EQ(f.AboutThemeGB.caption(), "Sample Theme Pack");
+    f.packs.DirListBox.userClick(sample);
+    EXPECT_EQ(f.packs.DirListBox.directory(), kProgram + "Sample Theme Pack");
+    EXPECT_EQ(f.packs.AboutThemeGB.caption(), "Sample Theme Pack");
 
     // The folder opens on the desktop through the shell.
     ::setenv("VELKAN_OPENER", "/bin/true", 1);
-    f.OpenTh.click();
+    f.packs.OpenTh.click();
     ::unsetenv("VELKAN_OPENER");
     ASSERT_FALSE(m.journal().empty());
     EXPECT_EQ(m.journal().back(), "open " + kProgram + "Sample Theme Pack");
 
     run.pressOk();
-    f.DriveCB.userSelect('D');
+    f.packs.DriveCB.userSelect('D');
     EXPECT_EQ(run.messageBoxes(), std::vector<std::string>{"Error...|Drive not ready."});
     EXPECT_EQ(run.questions.asked().back().box.icon, platform::MessageIcon::Error);
-    EXPECT_EQ(f.DriveCB.drive(), 'C');
-    EXPECT_EQ(f.DirListBox.directory(), kProgram + "Sample Theme Pack");
+    EXPECT_EQ(f.packs.DriveCB.drive(), 'C');
+    EXPECT_EQ(f.packs.DirListBox.directory(), kProgram + "Sample Theme Pack");
     run.form().CancelBn.click();
 }
 
@@ -232,9 +234,9 @@ TEST(ThemeBrowser, UnsupportedBuildPreviewsButCannotLoad) {
     run.start();
     auto& f = run.form();
     browse(f, kProgram + "Sun Theme Pack");
-    EXPECT_EQ(f.AboutThemeGB.caption(), "Sun Theme Pack");
-    EXPECT_FALSE(f.ThemeBn.enabled());
-    EXPECT_FALSE(f.OpenTh.enabled());
+    EXPECT_EQ(f.packs.AboutThemeGB.caption(), "Sun Theme Pack");
+    EXPECT_FALSE(f.packs.ThemeBn.enabled());
+    EXPECT_FALSE(f.packs.OpenTh.enabled());
     run.form().CancelBn.click();
 }
 
@@ -252,26 +254,26 @@ TEST(ThemeLoad, CaptionsAreCutIconsAreCountedAndHeightsOutsideTheRangeAreIgnored
     Session run(m);
     run.start();
     auto& f = run.form();
-    const std::string find = f.FindEdit.text(), fav = f.FavEdit.text();
-    const int position = f.ScrollBar.position();
+    const std::string find = f.main.FindEdit.text(), fav = f.main.FavEdit.text();
+    const int position = f.main.ScrollBar.position();
     browse(f, pack);
     run.pressOk(); // "Incorrect icon..."
-    f.ThemeBn.click();
+    f.packs.ThemeBn.click();
     EXPECT_EQ(run.messageBoxes().size(), 1u);
     EXPECT_EQ(run.messageBoxes()[0].substr(0, 17), "Incorrect icon...");
-    EXPECT_EQ(f.StartSE.hint(), "Loaded 1 icon");
-    EXPECT_EQ(f.ProgEdit.text(),
-              std::string(static_cast<std::size_t>(f.ProgEdit.maxLength()), 'P'));
-    EXPECT_EQ(f.FindEdit.text(), find);
-    EXPECT_EQ(f.HelpEdit.text(), "");
-    EXPECT_EQ(f.FavEdit.text(), fav);
-    EXPECT_EQ(f.StartEdit.text(), "Begin");
-    EXPECT_EQ(f.ScrollBar.position(), position);
+    EXPECT_EQ(f.main.StartSE.hint(), "Loaded 1 icon");
+    EXPECT_EQ(f.main.ProgEdit.text(),
+              std::string(static_cast<std::size_t>(f.main.ProgEdit.maxLength()), 'P'));
+    EXPECT_EQ(f.main.FindEdit.text(), find);
+    EXPECT_EQ(f.main.HelpEdit.text(), "");
+    EXPECT_EQ(f.main.FavEdit.text(), fav);
+    EXPECT_EQ(f.main.StartEdit.text(), "Begin");
+    EXPECT_EQ(f.main.ScrollBar.position(), position);
     EXPECT_FALSE(f.LogoHeightChanged);
     // Item 2 is Favorites, which this build does not have.
     EXPECT_EQ(f.iconSlots[1].pending, "");
     EXPECT_EQ(f.iconSlots[2].pending, pack + "\\3.ico,0");
-    EXPECT_EQ(f.DocImg.hint(), "Changed");
+    EXPECT_EQ(f.main.DocImg.hint(), "Changed");
     run.form().CancelBn.click();
 }
 
@@ -290,20 +292,20 @@ TEST(ThemeLoad, HostilePacksAreRefusedWithTheProductsMessagesAndLoseNothing) {
     run.start();
     auto& f = run.form();
     const std::string before = m.bytes("Explorer.tmp");
-    const std::string programs = f.ProgEdit.text();
+    const std::string programs = f.main.ProgEdit.text();
 
     // The preview says the item icon is no picture and stops there.
     run.pressOk();
     browse(f, pack);
     ASSERT_EQ(run.messageBoxes(), std::vector<std::string>{"Error...|Icon image is not valid"});
-    EXPECT_EQ(f.ImgLg.hint(), "Vertical logo 21x57");
-    EXPECT_EQ(f.Img32.picture().kind, Picture::Kind::None);
+    EXPECT_EQ(f.packs.ImgLg.hint(), "Vertical logo 21x57");
+    EXPECT_EQ(f.packs.Img32.picture().kind, Picture::Kind::None);
 
     run.pressOk(); // "Incorrect bitmap..."
     f.ThemeBnClick();
     ASSERT_EQ(run.messageBoxes().size(), 2u);
     EXPECT_EQ(run.messageBoxes()[1].substr(0, 19), "Incorrect bitmap...");
-    EXPECT_EQ(f.ProgEdit.text(), programs);
+    EXPECT_EQ(f.main.ProgEdit.text(), programs);
     EXPECT_EQ(m.bytes("Explorer.tmp"), before);
     EXPECT_FALSE(f.LogoChanged || f.IconChanged);
     // The icon that is no icon still goes into its slot, as a hand choice would.
@@ -326,12 +328,13 @@ TEST(ThemeLoad, HugeIndexFilesAndNamesDifferingInCase) {
     run.start();
     auto& f = run.form();
     browse(f, pack);
-    EXPECT_EQ(f.AboutThemeGB.caption(), "Big");
+    EXPECT_EQ(f.packs.AboutThemeGB.caption(), "Big");
     // Both spellings are one name: one of them, always the same, is taken.
-    const std::string hint = f.ImgLg.hint();
+    const std::string hint = f.packs.ImgLg.hint();
     EXPECT_TRUE(hint == "Vertical logo 21x57" || hint == "Vertical logo 21x130") << hint;
     f.ThemeBnClick();
-    EXPECT_EQ(f.RunEdit.text(), std::string(static_cast<std::size_t>(f.RunEdit.maxLength()), 'R'));
+    EXPECT_EQ(f.main.RunEdit.text(),
+              std::string(static_cast<std::size_t>(f.main.RunEdit.maxLength()), 'R'));
     EXPECT_TRUE(f.LogoChanged);
     EXPECT_TRUE(run.questions.asked().empty());
     run.form().CancelBn.click();
@@ -346,15 +349,16 @@ TEST(ThemeSave, ALoadedPackSavedAgainLoadsBackToTheSameLook) {
         run.start();
         auto& f = run.form();
         browse(f, sample);
-        f.ThemeBn.click();
+        f.packs.ThemeBn.click();
         scriptSave(run, "Mine");
-        f.SaveThBn.click();
+        f.main.SaveThBn.click();
         EXPECT_EQ(run.form().CreateTh->modalResult(), platform::IDOK);
         // The browser lists the new folder.
         bool listed = false;
-        for (const auto& item : f.DirListBox.items())
+        for (const auto& item : f.packs.DirListBox.items())
             listed |= item.caption == "Mine";
-        EXPECT_TRUE(listed || f.DirListBox.directory() != kProgram.substr(0, kProgram.size() - 1));
+        EXPECT_TRUE(listed ||
+                    f.packs.DirListBox.directory() != kProgram.substr(0, kProgram.size() - 1));
         run.declineRestart();
         f.OKBn.click();
         explorerNew = first.bytes("Explorer.new");
@@ -401,7 +405,7 @@ TEST(ThemeSave, ALoadedPackSavedAgainLoadsBackToTheSameLook) {
     run.start();
     auto& f = run.form();
     browse(f, "C:\\Mine");
-    f.ThemeBn.click();
+    f.packs.ThemeBn.click();
     EXPECT_TRUE(run.questions.asked().empty());
     EXPECT_EQ(f.iconSlots[3].pending, "C:\\Mine\\4.ico,0");
     run.declineRestart();
@@ -419,7 +423,7 @@ TEST(ThemeSave, OnlyWhatChangedIsWritten) {
         Session run(m);
         run.start();
         scriptSave(run, "Nothing", "", "");
-        run.form().SaveThBn.click();
+        run.form().main.SaveThBn.click();
         EXPECT_EQ(m.read(kProgram + "Nothing\\index.vkr"),
                   "[About]\r\nName=Nothing\r\nAuthor=\r\nDescription=\r\n");
         run.form().CancelBn.click();
@@ -428,11 +432,11 @@ TEST(ThemeSave, OnlyWhatChangedIsWritten) {
         Session run(m);
         run.start();
         auto& f = run.form();
-        f.StartEdit.userSetText("Go");
-        f.ScrollBar.setPosition(40); // the height alone is no logo
-        f.ProgEdit.userSetText("Progs");
+        f.main.StartEdit.userSetText("Go");
+        f.main.ScrollBar.setPosition(40); // the height alone is no logo
+        f.main.ProgEdit.userSetText("Progs");
         scriptSave(run, "Some");
-        f.SaveThBn.click();
+        f.main.SaveThBn.click();
         const std::string index = m.read(kProgram + "Some\\index.vkr");
         EXPECT_NE(index.find("[StartButton]\r\nText=Go\r\nTooltip="), std::string::npos);
         EXPECT_NE(index.find("Programs=Progs"), std::string::npos);
@@ -533,12 +537,12 @@ TEST(ThemeBrowser, TheTextStageEndsAt90Or100AndATopDownLogoShowsItsSize) {
         run.start();
         auto& f = run.form();
         browse(f, topDown);
-        EXPECT_EQ(f.ImgLg.hint(), "Vertical logo 21x57");
+        EXPECT_EQ(f.packs.ImgLg.hint(), "Vertical logo 21x57");
 
         browse(f, texts);
         std::vector<int> positions;
-        f.ProgressBar.onUpdate = [&] { positions.push_back(f.ProgressBar.position()); };
-        f.ThemeBn.click();
+        f.packs.ProgressBar.onUpdate = [&] { positions.push_back(f.packs.ProgressBar.position()); };
+        f.packs.ThemeBn.click();
         // One step of 5 per icon name, the item icons, each caption key, each
         // Start-button key and the closing of the index; then 100 and 0.
         int stageEnd = 0;

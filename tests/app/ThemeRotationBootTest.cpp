@@ -50,7 +50,7 @@ TEST(AutoloadBoot, EachWindowsStartAppliesTheNextPackOfTheProgramFolder) {
     {
         test::Session run(m);
         run.start();
-        run.form().AutoCB.userClick();
+        run.form().other.AutoCB.userClick();
         run.declineRestart();
         run.form().OKBn.click();
     }

@@ -64,7 +64,7 @@ TEST(FileDialog, PicksAnIconOfTheMachineWithAPreviewAndTheLoaderTakesIt) {
     EXPECT_TRUE(previewShown);
     EXPECT_EQ(run.form().lastIconFile,
               "C:\\Program Files\\Velkan\\Sun Theme Pack\\Icon32.ico");
-    EXPECT_EQ(run.form().StartSE.hint(), "Size 32x32 with 16 colors");
+    EXPECT_EQ(run.form().main.StartSE.hint(), "Size 32x32 with 16 colors");
     EXPECT_TRUE(run.form().IconChanged);
     run.form().CancelBnClick();
 }

@@ -52,7 +52,7 @@ TEST_F(HiddenScreenTest, ShiftCtrlClickOnTheAboutBoxOpensThePanelWhoseDrawingsSt
     EXPECT_FALSE(panel->isVisible());
     shiftCtrlPress(run.find<QLabel>("VersionLb"));
     ASSERT_TRUE(panel->isVisible());
-    EXPECT_TRUE(run.form().SecrPn.visible());
+    EXPECT_TRUE(run.form().about.SecrPn.visible());
 
     auto* fern = run.find<QPushButton>("FernBn");
     auto* sun = run.find<QPushButton>("SunBn");
@@ -72,8 +72,8 @@ TEST_F(HiddenScreenTest, ShiftCtrlClickOnTheAboutBoxOpensThePanelWhoseDrawingsSt
     QTest::mouseClick(fern, Qt::LeftButton);
     QTest::mouseClick(run.find<QPushButton>("CancelBn"), Qt::LeftButton);
     EXPECT_TRUE(run.form().closed());
-    EXPECT_FALSE(run.form().SecrPn.sunRunning());
-    EXPECT_FALSE(run.form().SecrPn.fernRunning());
+    EXPECT_FALSE(run.form().about.SecrPn.sunRunning());
+    EXPECT_FALSE(run.form().about.SecrPn.fernRunning());
     QApplication::processEvents();
 }
 

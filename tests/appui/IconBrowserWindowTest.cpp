@@ -59,8 +59,8 @@ TEST(IconBrowserWindow, RightClickOnAnEntryImageOffersRestoreIcon) {
     GuiRun run(dir.path());
     run.start();
     QTest::mouseClick(run.find<QToolButton>("HelpImgSB"), Qt::RightButton);
-    EXPECT_EQ(run.form().popupTarget, &run.form().HelpImg);
-    EXPECT_EQ(run.form().PopMn.openings(), 1);
+    EXPECT_EQ(run.form().popupTarget, &run.form().main.HelpImg);
+    EXPECT_EQ(run.form().main.PopMn.openings(), 1);
     auto* menu = run.find<QMenu>("PopMn");
     ASSERT_TRUE(menu);
     EXPECT_TRUE(menu->isVisible());
@@ -90,7 +90,7 @@ TEST(IconBrowserWindow, TheOtherIconsPopUpComesWithTheMouseOverMoreBn) {
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(run.find<QWidget>("PrevGB"), &enter);
     EXPECT_FALSE(pop->isVisible());
-    EXPECT_FALSE(run.form().MoreBn.down());
+    EXPECT_FALSE(run.form().packs.MoreBn.down());
 }
 
 } // namespace

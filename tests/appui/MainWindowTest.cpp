@@ -65,7 +65,7 @@ TEST_F(MainWindowTest, EditingTheStartTextAndPressingOkPatchesTheShellAfterTheNe
     start->selectAll();
     QTest::keyClicks(start, "Go now"); // one character more than the field holds
     EXPECT_EQ(start->text(), "Go no");
-    EXPECT_EQ(run.form().StartButtonGB.caption(), "Start Button(*):");
+    EXPECT_EQ(run.form().main.StartButtonGB.caption(), "Start Button(*):");
 
     QString promptLabel;
     whenModal([&](QWidget* prompt) {
@@ -91,7 +91,7 @@ TEST_F(MainWindowTest, HidingRunAloneEndsWithTheLogoffPrompt) {
     auto* runBox = run.find<QCheckBox>("RunCB");
     ASSERT_TRUE(runBox->isChecked());
     QTest::mouseClick(runBox, Qt::LeftButton);
-    EXPECT_FALSE(run.form().RunCB.ticked());
+    EXPECT_FALSE(run.form().main.RunCB.ticked());
 
     QString reboot, dont;
     whenModal([&](QWidget* prompt) {

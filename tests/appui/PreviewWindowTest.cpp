@@ -69,7 +69,7 @@ TEST_F(PreviewWindowTest, TheMainPagePreviewFollowsTheStartTextAndTheRunBox) {
     // Unticking Run takes its row away: the menu is one row lower.
     QTest::mouseClick(run.find<QCheckBox>("RunCB"), Qt::LeftButton);
     QApplication::processEvents();
-    EXPECT_FALSE(run.form().RunCB.ticked());
+    EXPECT_FALSE(run.form().main.RunCB.ticked());
     EXPECT_EQ(before.height() - preview->picture().height(), 36);
     run.form().CancelBn.click();
 }
@@ -84,7 +84,7 @@ TEST_F(PreviewWindowTest, ThePackPreviewShowsWhatLoadingThePackLeavesOnTheMainPa
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                               list->visualItemRect(list->item(i)).center());
     QApplication::processEvents();
-    ASSERT_EQ(run.form().DirListBox.directory(),
+    ASSERT_EQ(run.form().packs.DirListBox.directory(),
               std::string(machine::kProgramFolder) + "Sample Theme Pack");
 
     auto* pack = open(run, "ThPreviewBn", "PackPreviewFm");

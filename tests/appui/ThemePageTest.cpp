@@ -52,12 +52,12 @@ TEST_F(ThemePageTest, ThePreviewShowsThePacksOwnPixelsAndLoadFillsTheMainPage) {
     run.start();
     run.find<QTabWidget>("MainPC")->setCurrentIndex(1);
     // The browser starts in the program folder, where the packs are.
-    EXPECT_EQ(run.form().DirListBox.directory() + "\\", machine::kProgramFolder);
+    EXPECT_EQ(run.form().packs.DirListBox.directory() + "\\", machine::kProgramFolder);
     auto* themeBn = run.find<QPushButton>("ThemeBn");
     EXPECT_FALSE(themeBn->isEnabled());
     clickFolder(run, "Sample Theme Pack");
     QApplication::processEvents();
-    ASSERT_EQ(run.form().DirListBox.directory(), kSample);
+    ASSERT_EQ(run.form().packs.DirListBox.directory(), kSample);
     EXPECT_TRUE(themeBn->isEnabled());
     EXPECT_EQ(run.find<QPlainTextEdit>("AuthorRE")->toPlainText(), "Velkan");
     EXPECT_TRUE(

@@ -73,11 +73,11 @@ TEST(HostileLinks, TheDesktopIsHandedOnlyTheRegularFileThatWasNamed) {
     }
     test::Session run(m);
     run.start();
-    run.form().Readme.click();
+    run.form().about.Readme.click();
     EXPECT_EQ(opener.opened(), "");
     // The About page's own address still opens.
-    run.form().Go2.click();
-    EXPECT_EQ(opener.opened(), run.form().HomePageEd.text() + "\n");
+    run.form().about.Go2.click();
+    EXPECT_EQ(opener.opened(), run.form().about.HomePageEd.text() + "\n");
     run.form().CancelBn.click();
 }
 

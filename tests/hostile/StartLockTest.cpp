@@ -25,7 +25,7 @@ namespace {
 void applyStartText(const test::AppMachine& m, const std::string& text) {
     test::Session run(m);
     run.start();
-    run.form().StartEdit.userSetText(text);
+    run.form().main.StartEdit.userSetText(text);
     run.declineRestart();
     run.form().OKBn.click();
 }
@@ -69,8 +69,8 @@ TEST(HostileStartLock, TheRestartPromptsRebootRunsTheAutoloadOfTheStartItAsksFor
     {
         test::Session run(m);
         run.start();
-        run.form().AutoCB.userClick();
-        run.form().StartEdit.userSetText("Go");
+        run.form().other.AutoCB.userClick();
+        run.form().main.StartEdit.userSetText("Go");
         run.acceptRestart();
         run.form().OKBn.click();
         ASSERT_EQ(run.restartPrompts, std::vector<std::string>{"&Reboot"});

@@ -18,7 +18,7 @@
 #include "app/Application.h"
 #include "app/CreateThemeForm.h"
 #include "app/Environment.h"
-#include "app/MainForm.h"
+#include "app/mainform/MainForm.h"
 #include "app/RebootForm.h"
 #include "app/RestoreForm.h"
 #include "app/WarnForm.h"
@@ -137,7 +137,7 @@ struct Run {
 };
 
 void browse(app::TMainForm& f, const std::string& folder) {
-    if (f.DirListBox.setDirectory(folder))
+    if (f.packs.DirListBox.setDirectory(folder))
         f.DirListBoxClick();
 }
 
@@ -145,17 +145,17 @@ int flowOk() {
     Run run;
     run.start();
     auto& f = run.form();
-    f.StartEdit.userSetText("Crash");
-    f.TooltipEdit.userSetText("Pulled the plug");
-    f.ProgEdit.userSetText("&Apps");
-    f.ShutEdit.userSetText("Off");
+    f.main.StartEdit.userSetText("Crash");
+    f.main.TooltipEdit.userSetText("Pulled the plug");
+    f.main.ProgEdit.userSetText("&Apps");
+    f.main.ShutEdit.userSetText("Off");
     run.questions.files.push_back(kSample + "\\Icon16.ico");
-    f.StartSE.click();
+    f.main.StartSE.click();
     run.questions.files.push_back(kSample + "\\Logo.bmp");
-    f.LogoBn.click();
-    f.ScrollBar.setPosition(20);
-    f.setSlotIcon(f.RunImgSB, kSample + "\\3.ico");
-    f.FindCB.userClick();
+    f.main.LogoBn.click();
+    f.main.ScrollBar.setPosition(20);
+    f.setSlotIcon(f.main.RunImgSB, kSample + "\\3.ico");
+    f.main.FindCB.userClick();
     f.OKBn.click();
     run.endIfOpen();
     return 0;
@@ -165,10 +165,10 @@ int flowAgain() {
     Run run;
     run.start();
     auto& f = run.form();
-    f.StartEdit.userSetText("Again");
-    f.ProgEdit.userSetText("&Twice");
+    f.main.StartEdit.userSetText("Again");
+    f.main.ProgEdit.userSetText("&Twice");
     run.questions.files.push_back(kProgram + "Sun Theme Pack\\Icon16.ico");
-    f.StartSE.click();
+    f.main.StartSE.click();
     f.OKBn.click();
     run.endIfOpen();
     return 0;
@@ -194,8 +194,8 @@ int flowSave() {
     run.start();
     auto& f = run.form();
     browse(f, kSample);
-    f.ThemeBn.click();
-    f.SaveThBn.click();
+    f.packs.ThemeBn.click();
+    f.main.SaveThBn.click();
     f.CancelBn.click();
     run.endIfOpen();
     return 0;
@@ -205,7 +205,7 @@ int flowSettings() {
     Run run;
     run.start();
     auto& f = run.form();
-    f.ColorsCB.userClick();
+    f.other.ColorsCB.userClick();
     f.CancelBn.click();
     run.endIfOpen();
     return 0;

@@ -1,6 +1,6 @@
 // The unattended start with "/t": the next theme pack of the rotation goes
 // into the working copies and is scheduled for the next Windows start.
-#include "app/MainForm.h"
+#include "app/mainform/MainForm.h"
 #include "app/ProgramKeys.h"
 #include "platform/Files.h"
 #include "shellpatch/ShellFile.h"
@@ -68,12 +68,12 @@ void TMainForm::applyPackUnattended(const std::string& pack) {
                                           static_cast<std::uint8_t>(height))))
             return;
         step();
-        readInto(StartEdit, index.startText());
-        if (abandon(writeField(layout.startText, StartEdit)))
+        readInto(main.StartEdit, index.startText());
+        if (abandon(writeField(layout.startText, main.StartEdit)))
             return;
         step();
-        readInto(TooltipEdit, index.tooltip());
-        if (abandon(writeField(layout.tooltip, TooltipEdit)))
+        readInto(main.TooltipEdit, index.tooltip());
+        if (abandon(writeField(layout.tooltip, main.TooltipEdit)))
             return;
 
         fileErrorShown_ = false;

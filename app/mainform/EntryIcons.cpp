@@ -3,7 +3,7 @@
 // a theme pack's other icons.
 #include "app/BrwsIcnForm.h"
 #include "app/IconFm.h"
-#include "app/MainForm.h"
+#include "app/mainform/MainForm.h"
 #include "platform/IconLibrary.h"
 
 #include <charconv>
@@ -35,9 +35,9 @@ bool splitIconValue(const std::string& value, std::string& file, int& index) {
 } // namespace
 
 void TMainForm::buildEntryIcons() {
-    Restore.setCaption("&Restore icon");
-    Restore.onClick = [this] { RestoreClick(); };
-    MoreBn.setHint("Other start menu icons");
+    main.Restore.setCaption("&Restore icon");
+    main.Restore.onClick = [this] { RestoreClick(); };
+    packs.MoreBn.setHint("Other start menu icons");
     for (int i = 0; i < shellpatch::kEntryCount; ++i) {
         auto& button = entryButton(static_cast<Entry>(i));
         button.onClick = [this, &button] { ProgImgSBClick(button); };
@@ -122,7 +122,7 @@ void TMainForm::ProgImgSBMouseDown(platform::Button& sender, MouseButton button)
 void TMainForm::ShutImgMouseDown(platform::Image& sender, MouseButton button) {
     popupTarget = &sender;
     if (button == MouseButton::Right)
-        PopMn.popup(left() + sender.left() + 60, top() + sender.top() + 60);
+        main.PopMn.popup(left() + sender.left() + 60, top() + sender.top() + 60);
 }
 
 void TMainForm::RestoreClick() {
@@ -140,10 +140,10 @@ void TMainForm::RestoreClick() {
 }
 
 void TMainForm::MoreBnMouseMove() {
-    if (!IconFm || MoreBn.down())
+    if (!IconFm || packs.MoreBn.down())
         return;
     IconFm->show(left() + 150, top() + 400);
-    MoreBn.setDown(true);
+    packs.MoreBn.setDown(true);
 }
 
 void TMainForm::Imag1MouseMove() {

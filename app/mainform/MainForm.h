@@ -11,6 +11,7 @@
 #include "app/PopupMenu.h"
 #include "app/RestoreForm.h"
 #include "app/WarnForm.h"
+#include "app/mainform/PendingChanges.h"
 #include "hidden/SecretPanel.h"
 #include "platform/Controls.h"
 #include "shellpatch/BuildTable.h"
@@ -35,9 +36,6 @@ struct FieldLayout {
 // A text cut to what the edit holds (no cut for an edit without a limit).
 std::string cutToLimit(const std::string& text, const platform::Edit& edit);
 
-// The customiser's main window: every control the user edits, the flags that
-// say what changed, and the handlers under their window names. The whole run
-// of the program lives here, from FormCreate to FormClose.
 class TCreateTh;
 class TBrwsIcnForm;
 class TIconFm;
@@ -45,6 +43,10 @@ class TIconFm;
 // Whether the command line asks for the unattended autoload ("/t", any case).
 bool isAutoloadArgument(const std::vector<std::string>& args);
 
+// The customiser's main window: every control the user edits, one struct per
+// page, the flags that say what changed, and the handlers under their window
+// names, each defined in the file of this folder named after what it does.
+// The whole run of the program lives here, from FormCreate to FormClose.
 class TMainForm : public platform::Form {
 public:
     explicit TMainForm(Environment& env);
@@ -66,85 +68,101 @@ public:
     platform::Button OKBn{"OKBn"}, CancelBn{"CancelBn"}, RestoreBn{"RestoreBn"};
     platform::PageControl MainPC{"MainPC"};
 
-    // --- "Main" page -------------------------------------------------------
-    platform::GroupBox StartButtonGB{"StartButtonGB"};
-    platform::Edit StartEdit{"StartEdit"}, TooltipEdit{"TooltipEdit"};
-    platform::Image MyImage{"MyImage"};
-    platform::Button StartSE{"StartSE"};
+    // The controls of each page, grouped as the pages show them.
+    struct MainPage {
+        platform::GroupBox StartButtonGB{"StartButtonGB"};
+        platform::Edit StartEdit{"StartEdit"}, TooltipEdit{"TooltipEdit"};
+        platform::Image MyImage{"MyImage"};
+        platform::Button StartSE{"StartSE"};
 
-    platform::GroupBox StartMenuGB{"StartMenuGB"};
-    platform::Edit ProgEdit{"ProgEdit"}, FavEdit{"FavEdit"}, DocEdit{"DocEdit"},
-        ContrEdit{"ContrEdit"}, FindEdit{"FindEdit"}, HelpEdit{"HelpEdit"}, RunEdit{"RunEdit"},
-        LogEdit{"LogEdit"}, SuspEdit{"SuspEdit"}, ShutEdit{"ShutEdit"};
-    platform::Image ProgImg{"ProgImg"}, FavImg{"FavImg"}, DocImg{"DocImg"}, ContrImg{"ContrImg"},
-        FindImg{"FindImg"}, HelpImg{"HelpImg"}, RunImg{"RunImg"}, LogImg{"LogImg"},
-        SuspImg{"SuspImg"}, ShutImg{"ShutImg"};
-    platform::Button ProgImgSB{"ProgImgSB"}, FavImgSB{"FavImgSB"}, DocImgSB{"DocImgSB"},
-        ContrImgSB{"ContrImgSB"}, FindImgSB{"FindImgSB"}, HelpImgSB{"HelpImgSB"},
-        RunImgSB{"RunImgSB"}, LogImgSB{"LogImgSB"}, SuspImgSB{"SuspImgSB"},
-        ShutImgSB{"ShutImgSB"};
-    // The entry images' pop-up menu and its one item, "&Restore icon".
-    PopupMenu PopMn{"PopMn"};
-    platform::Button Restore{"Restore"};
-    platform::CheckBox ContrCB{"ContrCB"}, FindCB{"FindCB"}, RunCB{"RunCB"}, LogCB{"LogCB"},
-        SuspCB{"SuspCB"}, ShutCB{"ShutCB"};
+        platform::GroupBox StartMenuGB{"StartMenuGB"};
+        platform::Edit ProgEdit{"ProgEdit"}, FavEdit{"FavEdit"}, DocEdit{"DocEdit"},
+            ContrEdit{"ContrEdit"}, FindEdit{"FindEdit"}, HelpEdit{"HelpEdit"}, RunEdit{"RunEdit"},
+            LogEdit{"LogEdit"}, SuspEdit{"SuspEdit"}, ShutEdit{"ShutEdit"};
+        platform::Image ProgImg{"ProgImg"}, FavImg{"FavImg"}, DocImg{"DocImg"},
+            ContrImg{"ContrImg"}, FindImg{"FindImg"}, HelpImg{"HelpImg"}, RunImg{"RunImg"},
+            LogImg{"LogImg"}, SuspImg{"SuspImg"}, ShutImg{"ShutImg"};
+        platform::Button ProgImgSB{"ProgImgSB"}, FavImgSB{"FavImgSB"}, DocImgSB{"DocImgSB"},
+            ContrImgSB{"ContrImgSB"}, FindImgSB{"FindImgSB"}, HelpImgSB{"HelpImgSB"},
+            RunImgSB{"RunImgSB"}, LogImgSB{"LogImgSB"}, SuspImgSB{"SuspImgSB"},
+            ShutImgSB{"ShutImgSB"};
+        // The entry images' pop-up menu and its one item, "&Restore icon".
+        PopupMenu PopMn{"PopMn"};
+        platform::Button Restore{"Restore"};
+        platform::CheckBox ContrCB{"ContrCB"}, FindCB{"FindCB"}, RunCB{"RunCB"}, LogCB{"LogCB"},
+            SuspCB{"SuspCB"}, ShutCB{"ShutCB"};
 
-    platform::Control Pnl2{"Pnl2"};
-    platform::Image LogoImage{"LogoImage"};
-    platform::Button WinlogoSE{"WinlogoSE"};
-    platform::Label Metka{"Metka"};
-    platform::ScrollBar ScrollBar{"ScrollBar"};
-    platform::Label ScrollCount{"ScrollCount"};
+        platform::Control Pnl2{"Pnl2"};
+        platform::Image LogoImage{"LogoImage"};
+        platform::Button WinlogoSE{"WinlogoSE"};
+        platform::Label Metka{"Metka"};
+        platform::ScrollBar ScrollBar{"ScrollBar"};
+        platform::Label ScrollCount{"ScrollCount"};
 
-    platform::Button IconBn{"IconBn"}, LogoBn{"LogoBn"}, SaveThBn{"SaveThBn"};
-    platform::Button LangBn{"LangBn"};
-    platform::Label DescrLb{"DescrLb"};
-    platform::RadioGroup VersionRG{"VersionRG"};
+        platform::Button IconBn{"IconBn"}, LogoBn{"LogoBn"}, SaveThBn{"SaveThBn"};
+        platform::Button LangBn{"LangBn"};
+        platform::Label DescrLb{"DescrLb"};
+        platform::RadioGroup VersionRG{"VersionRG"};
+    };
 
-    // --- "Theme Packs" page: the parts the start-up already touches --------
-    platform::Image Img10{"Img10"}, Img12{"Img12"}, Img14{"Img14"}, Img16{"Img16"},
-        Img22{"Img22"}, Img32{"Img32"};
-    platform::Control Bev1{"Bev1"}, Bev2{"Bev2"}, Bev3{"Bev3"}, Bev4{"Bev4"}, Bev5{"Bev5"},
-        Bev6{"Bev6"};
-    bool bevelsLowered = false;
-    platform::Control MetrcBv{"MetrcBv"};
-    platform::Image ImgLg{"ImgLg"};
-    platform::Button TranspSB{"TranspSB"};
-    platform::Button ThemeBn{"ThemeBn"};
-    platform::GroupBox DircetoryGB{"DircetoryGB"};
-    FolderList DirListBox{"DirListBox", env.machine};
-    DriveBox DriveCB{"DriveCB", env.machine};
-    platform::ProgressBar ProgressBar{"ProgressBar"};
-    platform::Button OpenTh{"OpenTh"};
-    platform::Label Info{"Info"};
-    platform::GroupBox AboutThemeGB{"AboutThemeGB"}, DescrGB{"DescrGB"}, AuthorGB{"AuthorGB"},
-        PrevGB{"PrevGB"};
-    platform::Edit AboutRE{"AboutRE"}, AuthorRE{"AuthorRE"}; // read-only rich edits
-    platform::Image Imag1{"Imag1"}, Imag2{"Imag2"}, Imag3{"Imag3"};
-    // The seven item images of the "Other start menu icons" pop-up (items 4
-    // to 10), set once the pop-up is made.
-    std::array<platform::Image*, 7> IconFmImages{};
-    // Opens the "Other start menu icons" pop-up when the mouse comes over it.
-    platform::Button MoreBn{"MoreBn"};
+    struct ThemePacksPage {
+        explicit ThemePacksPage(const platform::Machine& machine)
+            : DirListBox{"DirListBox", machine}, DriveCB{"DriveCB", machine} {}
 
-    // --- "Other" page ------------------------------------------------------
-    platform::GroupBox StartUpGB{"StartUpGB"};
-    platform::CheckBox AutoCB{"AutoCB"};
-    platform::Label L13{"L13"};
-    platform::GroupBox ColGB{"ColGB"};
-    platform::Label L15{"L15"}, L16{"L16"};
-    platform::CheckBox ColorsCB{"ColorsCB"};
-    platform::GroupBox RebGB{"RebGB"};
-    platform::Label L17{"L17"}, L18{"L18"};
-    platform::Button RebBn{"RebBn"};
-    platform::Edit IconSzEd{"IconSzEd"};
+        // The Start-button icon sizes, with the mark on the one Windows uses.
+        platform::Image Img10{"Img10"}, Img12{"Img12"}, Img14{"Img14"}, Img16{"Img16"},
+            Img22{"Img22"}, Img32{"Img32"};
+        platform::Control Bev1{"Bev1"}, Bev2{"Bev2"}, Bev3{"Bev3"}, Bev4{"Bev4"}, Bev5{"Bev5"},
+            Bev6{"Bev6"};
+        bool bevelsLowered = false;
+        platform::Control MetrcBv{"MetrcBv"};
+        platform::Image ImgLg{"ImgLg"};
+        platform::Button TranspSB{"TranspSB"};
+        platform::Button ThemeBn{"ThemeBn"};
+        platform::GroupBox DircetoryGB{"DircetoryGB"};
+        FolderList DirListBox;
+        DriveBox DriveCB;
+        platform::ProgressBar ProgressBar{"ProgressBar"};
+        platform::Button OpenTh{"OpenTh"};
+        platform::Label Info{"Info"};
+        platform::GroupBox AboutThemeGB{"AboutThemeGB"}, DescrGB{"DescrGB"}, AuthorGB{"AuthorGB"},
+            PrevGB{"PrevGB"};
+        platform::Edit AboutRE{"AboutRE"}, AuthorRE{"AuthorRE"}; // read-only rich edits
+        platform::Image Imag1{"Imag1"}, Imag2{"Imag2"}, Imag3{"Imag3"};
+        // The seven item images of the "Other start menu icons" pop-up (items 4
+        // to 10), set once the pop-up is made.
+        std::array<platform::Image*, 7> IconFmImages{};
+        // Opens the "Other start menu icons" pop-up when the mouse comes over it.
+        platform::Button MoreBn{"MoreBn"};
+    };
 
-    // --- "About" page ------------------------------------------------------
-    platform::GroupBox AboutGB{"AboutGB"};
-    platform::Edit HomePageEd{"HomePageEd"}, MailEd{"MailEd"};
-    platform::Button Go1{"Go1"}, Go2{"Go2"}, Readme{"Readme"};
-    // The hidden panel with the two drawings.
-    hidden::SecretPanel SecrPn{env.questions};
+    struct OtherPage {
+        platform::GroupBox StartUpGB{"StartUpGB"};
+        platform::CheckBox AutoCB{"AutoCB"};
+        platform::Label L13{"L13"};
+        platform::GroupBox ColGB{"ColGB"};
+        platform::Label L15{"L15"}, L16{"L16"};
+        platform::CheckBox ColorsCB{"ColorsCB"};
+        platform::GroupBox RebGB{"RebGB"};
+        platform::Label L17{"L17"}, L18{"L18"};
+        platform::Button RebBn{"RebBn"};
+        platform::Edit IconSzEd{"IconSzEd"};
+    };
+
+    struct AboutPage {
+        explicit AboutPage(platform::UserQuestions& questions) : SecrPn{questions} {}
+
+        platform::GroupBox AboutGB{"AboutGB"};
+        platform::Edit HomePageEd{"HomePageEd"}, MailEd{"MailEd"};
+        platform::Button Go1{"Go1"}, Go2{"Go2"}, Readme{"Readme"};
+        // The hidden panel with the two drawings.
+        hidden::SecretPanel SecrPn;
+    };
+
+    MainPage main;
+    ThemePacksPage packs{env.machine};
+    OtherPage other;
+    AboutPage about{env.questions};
 
     // --- State of the run --------------------------------------------------
     std::string windowsFolder;
@@ -158,6 +176,7 @@ public:
     // The entry image a mouse button was last pressed on; "&Restore icon" acts on it.
     platform::Image* popupTarget = nullptr;
 
+    // What the user changed; pendingChanges() reads them with the controls.
     bool StartTextChanged = false, TooltipChanged = false, CaptionsChanged = false,
          IconChanged = false, LogoChanged = false, UserFileChanged = false,
          LogoFileChanged = false, LogoHeightChanged = false, PoliciesChanged = false,
@@ -217,9 +236,15 @@ public:
     bool IconSzEdKeyPress(char key);
 
     // --- Operations other windows and the theme packs use ------------------
-    bool isIe4() const { return shellpatch::isIe4Build(VersionRG.itemIndex()); }
+    bool isIe4() const { return shellpatch::isIe4Build(main.VersionRG.itemIndex()); }
     platform::Edit& captionEdit(shellpatch::Entry entry);
+    const platform::Edit& captionEdit(shellpatch::Entry entry) const {
+        return const_cast<TMainForm*>(this)->captionEdit(entry);
+    }
     platform::Image& entryImage(shellpatch::Entry entry);
+    const platform::Image& entryImage(shellpatch::Entry entry) const {
+        return const_cast<TMainForm*>(this)->entryImage(entry);
+    }
     platform::Button& entryButton(shellpatch::Entry entry);
     startmenu::VisibilityBoxes visibilityBoxes();
 
@@ -231,13 +256,19 @@ public:
     // The loader with the retry on the matching "PE" row after a false result.
     void loadStartButtonIconWithRetry(const std::string& file);
     void loadLogo(const std::string& file);
-    // Writes one edit's text into the shell working copy at its field.
+    // What OK would change now, read from the controls and the flags.
+    PendingChanges pendingChanges() const;
+    // OK's work: each change written in its order, then the swap of the
+    // changed files scheduled and the window closed. A failure on the way
+    // leaves the window open with the edits.
+    void applyChanges(const PendingChanges& changes);
+    // Writes a text into the shell working copy at its field.
+    platform::Status writeText(const PendingText& text);
+    // The same for an edit's text.
     platform::Status writeField(shellpatch::TextField field, const platform::Edit& edit);
     // The swap of each changed file at the next start: backups, .new files,
     // [Rename]. False, after saying why, when the swap is not scheduled.
     bool scheduleReplacements();
-    // Writes the icon slots to the Shell Icons key; `appendIndex` adds ",0".
-    void writeIconSlots(bool appendIndex);
     void rebuildIconsBump();
     void rebuildIconsEntered();
     void runRestartPrompt();
@@ -249,7 +280,7 @@ public:
     void applyPackUnattended(const std::string& folder);
 
     shellpatch::TextCodec codec() const {
-        return shellpatch::TextCodec::forBuild(VersionRG.itemIndex());
+        return shellpatch::TextCodec::forBuild(main.VersionRG.itemIndex());
     }
 
     // A message box of the product: error icon, OK button.

@@ -2,7 +2,7 @@
 // current folder, loading it into the main window and saving one.
 #include "app/BrwsIcnForm.h"
 #include "app/CreateThemeForm.h"
-#include "app/MainForm.h"
+#include "app/mainform/MainForm.h"
 #include "platform/Files.h"
 #include "platform/IconLibrary.h"
 #include "platform/WinPath.h"
@@ -28,43 +28,35 @@ constexpr std::size_t kBitmapHeaderBytes = 54;
 
 } // namespace
 
-std::string cutToLimit(const std::string& text, const platform::Edit& edit) {
-    if (edit.maxLength() <= 0)
-        return text;
-    return text.substr(0, static_cast<std::size_t>(edit.maxLength()));
-}
-
-namespace {} // namespace
-
 void TMainForm::buildThemeControls() {
-    DircetoryGB.setCaption("Directory:");
-    ProgressBar.setRange(0, 100);
-    ProgressBar.setStep(5);
-    ThemeBn.setEnabled(false);
-    OpenTh.setCaption("--->");
-    OpenTh.setHint("Open folder with theme pack");
-    OpenTh.setEnabled(false);
-    DescrGB.setCaption("Description:");
-    AuthorGB.setCaption("Author:");
-    PrevGB.setCaption("Preview:");
-    AboutRE.setReadOnly(true);
-    AuthorRE.setReadOnly(true);
+    packs.DircetoryGB.setCaption("Directory:");
+    packs.ProgressBar.setRange(0, 100);
+    packs.ProgressBar.setStep(5);
+    packs.ThemeBn.setEnabled(false);
+    packs.OpenTh.setCaption("--->");
+    packs.OpenTh.setHint("Open folder with theme pack");
+    packs.OpenTh.setEnabled(false);
+    packs.DescrGB.setCaption("Description:");
+    packs.AuthorGB.setCaption("Author:");
+    packs.PrevGB.setCaption("Preview:");
+    packs.AboutRE.setReadOnly(true);
+    packs.AuthorRE.setReadOnly(true);
     for (int i = 0; i < 3; ++i)
         previewItemImage(i)->setHint(themes::kItemIconHints[i]);
-    ImgLg.setBounds(140, 23, 21, 130);
+    packs.ImgLg.setBounds(140, 23, 21, 130);
 
-    DirListBox.onClick = [this] { DirListBoxClick(); };
-    DriveCB.onChange = [this] { DriveCBChange(); };
-    OpenTh.onClick = [this] { OpenThClick(); };
-    ThemeBn.onClick = [this] { ThemeBnClick(); };
-    SaveThBn.onClick = [this] { SaveThBnClick(); };
+    packs.DirListBox.onClick = [this] { DirListBoxClick(); };
+    packs.DriveCB.onChange = [this] { DriveCBChange(); };
+    packs.OpenTh.onClick = [this] { OpenThClick(); };
+    packs.ThemeBn.onClick = [this] { ThemeBnClick(); };
+    main.SaveThBn.onClick = [this] { SaveThBnClick(); };
 }
 
 platform::Image* TMainForm::previewItemImage(int index) {
-    platform::Image* own[] = {&Imag1, &Imag2, &Imag3};
+    platform::Image* own[] = {&packs.Imag1, &packs.Imag2, &packs.Imag3};
     if (index < 3)
         return own[index];
-    return IconFmImages[static_cast<std::size_t>(index - 3)];
+    return packs.IconFmImages[static_cast<std::size_t>(index - 3)];
 }
 
 void TMainForm::startBrowser() {
@@ -77,9 +69,9 @@ void TMainForm::startBrowser() {
         start = *inside;
     else if (!programFolder.empty() && platform::directoryExists(env.machine, programFolder))
         start = programFolder;
-    if (!DirListBox.setDirectory(start))
-        (void)DirListBox.setDirectory("C:\\");
-    DriveCB.setDrive(DirListBox.drive());
+    if (!packs.DirListBox.setDirectory(start))
+        (void)packs.DirListBox.setDirectory("C:\\");
+    packs.DriveCB.setDrive(packs.DirListBox.drive());
 }
 
 bool TMainForm::showPreviewIcon(platform::Image& image, const std::string& file) {
@@ -108,7 +100,7 @@ bool TMainForm::showPreviewIcon(platform::Image& image, const std::string& file)
 }
 
 bool TMainForm::showPreviewLogo(const std::string& file) {
-    ImgLg.clear();
+    packs.ImgLg.clear();
     std::optional<std::string> problem;
     themes::BitmapSize size;
     auto host = platform::resolveWinPath(env.machine, file);
@@ -124,16 +116,17 @@ bool TMainForm::showPreviewLogo(const std::string& file) {
             problem = "Bitmap image is not valid";
         } else {
             size = *parsed;
-            ImgLg.setPicture({Picture::Kind::BitmapFile, host->string(), 0});
+            packs.ImgLg.setPicture({Picture::Kind::BitmapFile, host->string(), 0});
         }
     }
     // The size and place are set also for a logo that would not load.
     const int height = size.height < 0 ? -size.height : size.height;
     // A top-down bitmap stores its height negative; the hint gives the size.
-    ImgLg.setHint(ImgLg.hint() + std::to_string(size.width) + "x" + std::to_string(height));
-    ImgLg.setWidth(size.width);
-    ImgLg.setHeight(height);
-    ImgLg.setTop(themes::previewLogoTop(height));
+    packs.ImgLg.setHint(packs.ImgLg.hint() + std::to_string(size.width) + "x" +
+                        std::to_string(height));
+    packs.ImgLg.setWidth(size.width);
+    packs.ImgLg.setHeight(height);
+    packs.ImgLg.setTop(themes::previewLogoTop(height));
     if (problem) {
         showError(*problem, "Error...");
         return false;
@@ -142,28 +135,30 @@ bool TMainForm::showPreviewLogo(const std::string& file) {
 }
 
 void TMainForm::DirListBoxClick() {
-    DirListBox.openItem();
-    Info.setCaption("");
-    ImgLg.setHint(kLogoHintPrefix);
-    const std::string folder = DirListBox.directory();
+    packs.DirListBox.openItem();
+    packs.Info.setCaption("");
+    packs.ImgLg.setHint(kLogoHintPrefix);
+    const std::string folder = packs.DirListBox.directory();
     const auto preview = themes::readPackPreview(env.machine, folder);
 
     // What the pack lacks shows empty, not as the pack shown before had it.
-    for (auto* image : {&Img10, &Img12, &Img14, &Img16, &Img22, &Img32, &ImgLg})
+    for (auto* image : {&packs.Img10, &packs.Img12, &packs.Img14, &packs.Img16, &packs.Img22,
+                        &packs.Img32, &packs.ImgLg})
         image->clear();
     for (int i = 0; i < shellpatch::kEntryCount; ++i)
         if (auto* image = previewItemImage(i))
             image->clear();
     if (!preview.isPack) {
-        AboutThemeGB.setCaption("");
-        AboutRE.setVisible(false);
-        AuthorRE.setVisible(false);
-        ThemeBn.setEnabled(false);
-        OpenTh.setEnabled(false);
+        packs.AboutThemeGB.setCaption("");
+        packs.AboutRE.setVisible(false);
+        packs.AuthorRE.setVisible(false);
+        packs.ThemeBn.setEnabled(false);
+        packs.OpenTh.setEnabled(false);
         return;
     }
 
-    platform::Image* startImages[] = {&Img10, &Img12, &Img14, &Img16, &Img22, &Img32};
+    platform::Image* startImages[] = {&packs.Img10, &packs.Img12, &packs.Img14,
+                                      &packs.Img16, &packs.Img22, &packs.Img32};
     for (std::size_t i = 0; i < preview.startIcons.size(); ++i)
         if (preview.startIcons[i] && !showPreviewIcon(*startImages[i], *preview.startIcons[i]))
             return;
@@ -175,52 +170,52 @@ void TMainForm::DirListBoxClick() {
             return;
     }
 
-    AboutRE.setVisible(true);
-    AuthorRE.setVisible(true);
-    AboutRE.setText("");
-    AuthorRE.setText("");
-    AboutRE.setText(preview.description);
-    AuthorRE.setText(preview.author);
-    AboutThemeGB.setCaption(preview.name);
+    packs.AboutRE.setVisible(true);
+    packs.AuthorRE.setVisible(true);
+    packs.AboutRE.setText("");
+    packs.AuthorRE.setText("");
+    packs.AboutRE.setText(preview.description);
+    packs.AuthorRE.setText(preview.author);
+    packs.AboutThemeGB.setCaption(preview.name);
 
-    if (StartEdit.enabled()) {
-        ThemeBn.setEnabled(true);
-        OpenTh.setEnabled(true);
+    if (main.StartEdit.enabled()) {
+        packs.ThemeBn.setEnabled(true);
+        packs.OpenTh.setEnabled(true);
     }
 }
 
 void TMainForm::DriveCBChange() {
-    if (auto changed = DirListBox.setDrive(DriveCB.drive()); !changed) {
+    if (auto changed = packs.DirListBox.setDrive(packs.DriveCB.drive()); !changed) {
         showError("Drive not ready.", "Error...");
-        DriveCB.setDrive(DirListBox.drive());
+        packs.DriveCB.setDrive(packs.DirListBox.drive());
     }
 }
 
 void TMainForm::OpenThClick() {
-    env.shell.ShellExecute("", DirListBox.directory(), "", "", platform::SW_SHOWNORMAL);
+    env.shell.ShellExecute("", packs.DirListBox.directory(), "", "", platform::SW_SHOWNORMAL);
 }
 
 void TMainForm::ThemeBnClick() {
-    const std::string folder = DirListBox.directory();
+    const std::string folder = packs.DirListBox.directory();
     if (!themes::holdsPack(env.machine, folder))
         return;
     loadedIconCount = 0;
 
     for (int size : themes::kStartIconSizes) {
-        ProgressBar.stepIt();
+        packs.ProgressBar.stepIt();
         const std::string file = themes::inFolder(folder, themes::startIconFile(size));
         if (!platform::fileExists(env.machine, file))
             continue;
         loadStartButtonIconWithRetry(file);
-        StartSE.setHint("Loaded " + std::to_string(loadedIconCount) + " icon" +
-                        (loadedIconCount == 1 ? "" : "s"));
+        main.StartSE.setHint("Loaded " + std::to_string(loadedIconCount) + " icon" +
+                             (loadedIconCount == 1 ? "" : "s"));
     }
 
-    ProgressBar.stepIt();
+    packs.ProgressBar.stepIt();
     loadPackItemIcons(folder);
 
     const themes::PackIndex index(env.machine, folder);
-    ThemeBn.setEnabled(false);
+    packs.ThemeBn.setEnabled(false);
     // Every key found counts as a caption change, even one that equals the edit.
     auto take = [this](platform::Edit& edit, const std::optional<std::string>& value) {
         if (!value)
@@ -231,28 +226,28 @@ void TMainForm::ThemeBnClick() {
     for (const auto& caption : themes::kCaptionKeys) {
         if (!shellpatch::entryInBuild(caption.entry, isIe4()))
             continue;
-        ProgressBar.stepIt();
+        packs.ProgressBar.stepIt();
         take(captionEdit(caption.entry), index.caption(themes::kStartMenuSection, caption.key));
     }
     const auto height = index.logoHeight();
     // The two Start-button keys advance the bar as the captions do, so the
     // text stage ends at 90 (no Favorites and Log Off) or 100.
-    ProgressBar.stepIt();
-    take(StartEdit, index.startText());
-    ProgressBar.stepIt();
-    take(TooltipEdit, index.tooltip());
-    ProgressBar.stepIt();
+    packs.ProgressBar.stepIt();
+    take(main.StartEdit, index.startText());
+    packs.ProgressBar.stepIt();
+    take(main.TooltipEdit, index.tooltip());
+    packs.ProgressBar.stepIt();
 
     if (height)
-        ScrollBar.setPosition(shellpatch::kLogoMaxHeight - *height);
-    Info.setWidth(kInfoWidth);
-    Info.setHeight(kInfoHeight);
-    Info.setCaption("Note: Go to Main tab to see what has been changed");
-    ProgressBar.setPosition(100);
+        main.ScrollBar.setPosition(shellpatch::kLogoMaxHeight - *height);
+    packs.Info.setWidth(kInfoWidth);
+    packs.Info.setHeight(kInfoHeight);
+    packs.Info.setCaption("Note: Go to Main tab to see what has been changed");
+    packs.ProgressBar.setPosition(100);
     if (const std::string logo = themes::inFolder(folder, themes::kLogoFile);
         platform::fileExists(env.machine, logo))
         loadLogo(logo);
-    ProgressBar.setPosition(0);
+    packs.ProgressBar.setPosition(0);
 }
 
 void TMainForm::loadPackItemIcons(const std::string& folder) {

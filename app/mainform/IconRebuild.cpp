@@ -1,7 +1,7 @@
 // The "Other" page: the icon rebuild, the icon size and the colour depth.
 #include <cctype>
 
-#include "app/MainForm.h"
+#include "app/mainform/MainForm.h"
 #include "startmenu/IconMetrics.h"
 
 namespace velkan::app {
@@ -58,7 +58,9 @@ void TMainForm::rebuildIconsBump() {
     bumpShellIconSize();
 }
 
-void TMainForm::rebuildIconsEntered() { writeShellIconSize(IconSzEd.text()); }
+void TMainForm::rebuildIconsEntered() {
+    writeShellIconSize(other.IconSzEd.text());
+}
 
 void TMainForm::RebBnClick() {
     if (WarnForm && WarnForm->DontFutCB.checked()) {

@@ -1,4 +1,6 @@
-#include "app/MainForm.h"
+// The run of the window from FormCreate to FormClose: the working copies,
+// the build detection, the settings read at start, and what the close writes.
+#include "app/mainform/MainForm.h"
 
 #include <cctype>
 
@@ -11,24 +13,11 @@
 
 namespace velkan::app {
 
-using platform::CheckState;
 using platform::ControlColor;
 using platform::MessageButtons;
 using platform::MessageIcon;
 using platform::RootKey;
 using shellpatch::Entry;
-
-namespace {
-
-constexpr const char* kChangeIconHint = "Click here to change icon";
-constexpr const char* kShowHideHint = "Show/hide item on start menu";
-constexpr int kLangListWidth = 136;
-
-// The addresses of the About page.
-constexpr const char* kHomePage = "http://velkan.example.org/";
-constexpr const char* kMailAddress = "velkan@example.org";
-
-} // namespace
 
 bool isAutoloadArgument(const std::vector<std::string>& args) {
     if (args.empty())
@@ -46,127 +35,6 @@ TMainForm::TMainForm(Environment& environment) : Form("MainForm"), env(environme
 
 TMainForm::~TMainForm() = default;
 
-void TMainForm::buildControls() {
-    setCaption("Velkan ' 97 ver. 2.51");
-    OKBn.setCaption("&OK");
-    CancelBn.setCaption("&Cancel");
-    RestoreBn.setCaption("&Restore");
-    MainPC.setPages({"Main", "Theme Packs", "Other", "About"});
-
-    StartButtonGB.setCaption("Start Button:");
-    StartMenuGB.setCaption("Start Menu:");
-    StartSE.setHint(kChangeIconHint);
-    IconBn.setCaption("Load &icon");
-    LogoBn.setCaption("Load &logo");
-    SaveThBn.setCaption("&Save as theme");
-    LangBn.setCaption(" &Languages >>");
-    DescrLb.setCaption("If text in edit boxes is incorrect then press this button and choose "
-                       "your version of Win'95 ( 29 versions are supporting)");
-    VersionRG.setCaption("Your Win95 version:");
-    std::vector<std::string> items;
-    for (const auto& build : shellpatch::kBuilds)
-        items.emplace_back(build.itemCaption);
-    VersionRG.setItems(std::move(items));
-    VersionRG.setVisible(false);
-
-    ContrCB.setHint(kShowHideHint);
-    for (auto* box : {&ContrCB, &FindCB, &RunCB, &LogCB, &SuspCB, &ShutCB})
-        box->onClick = [this, box] { ContrCBClick(*box); };
-
-    Pnl2.setBounds(4, 0, 29, 336);
-    LogoImage.setBounds(4, 206, 21, 130);
-    LogoImage.setPicture({platform::Picture::Kind::Resource, "DefaultLogo", 0});
-    WinlogoSE.setHint("Click here to change logo");
-    Metka.setCaption("=====");
-    Metka.setFontColor(0x00FF00);
-    Metka.setTop(198);
-    ScrollBar.setRange(0, 129);
-    ScrollBar.setHint("Drag this scrollbar to change logo's height");
-    ScrollCount.setHint("Logo's height");
-    ScrollCount.setCaption("130");
-
-    for (auto* image : {&Img10, &Img12, &Img14, &Img16, &Img22, &Img32})
-        image->setHint(image->name().substr(3) + "x" + image->name().substr(3));
-    MetrcBv.setBounds(0, 0, 40, 40);
-    TranspSB.setHint("Transparency (do nothing)");
-    ThemeBn.setCaption("&Load theme");
-
-    StartUpGB.setCaption("StartUp:");
-    AutoCB.setCaption("&Autoload Velkan's Theme Packs on startup");
-    L13.setCaption("If this option is checked, every time after starting Windows 95 will be "
-                   "loaded Velkan and it automatically will load one of the Theme Packs which has "
-                   "to be located in the VKR directory.");
-    ColGB.setCaption("Colors:");
-    L15.setCaption("By default, Windows shows icons as they are all 16 colors icons. So if your "
-                   "icon is in 256 colors it will look ugly. To correct this problem check option "
-                   "below. ");
-    ColorsCB.setCaption("&Show icons in all possible colors");
-    L16.setCaption("NOTE: This option will work correctly only with color palette greater than "
-                   "256 colors.");
-    RebGB.setCaption("Rebuild icons:");
-    L17.setCaption("Sometimes icons may look incorrectly. To fix this problem change icon size and "
-                   "press 'Rebuild icons' button otherwise try to relogoff or restart your "
-                   "Windows.");
-    RebBn.setCaption("Re&build icons");
-    L18.setCaption("&Icon size:");
-    IconSzEd.setMaxLength(2);
-    IconSzEd.setText("32");
-    IconSzEd.setHint("Enter a new value and press 'Rebuild icons' button");
-
-    AboutGB.setHint("Press and hold SHIFT and CTRL and click here");
-    HomePageEd.setText(kHomePage);
-    HomePageEd.setReadOnly(true);
-    MailEd.setText(kMailAddress);
-    MailEd.setReadOnly(true);
-    Readme.setCaption("Readme.txt");
-
-    // Handlers, wired as the window's form file wires them.
-    OKBn.onClick = [this] { OKBnClick(); };
-    CancelBn.onClick = [this] { CancelBnClick(); };
-    RestoreBn.onClick = [this] { RestoreBnClick(); };
-    LangBn.onClick = [this] { LangBnClick(); };
-    MainPC.onChange = [this] { MainPCChange(); };
-    Readme.onClick = [this] { ReadmeClick(); };
-    Go1.onClick = [this] { Go1Click(); };
-    Go2.onClick = [this] { Go2Click(); };
-    VersionRG.onClick = [this] { VersionRGClick(); };
-    StartEdit.onChange = [this] { StartEditChange(); };
-    TooltipEdit.onChange = [this] { StartEditChange(); };
-    for (int i = 0; i < shellpatch::kEntryCount; ++i)
-        captionEdit(static_cast<Entry>(i)).onChange = [this] { ProgEditChange(); };
-    ScrollBar.onChange = [this] { ScrollBarChange(); };
-    StartSE.onClick = [this] { StartSEClick(); };
-    IconBn.onClick = [this] { StartSEClick(); };
-    WinlogoSE.onClick = [this] { WinlogoSEClick(); };
-    LogoBn.onClick = [this] { WinlogoSEClick(); };
-    TranspSB.onClick = [this] { TranspSBClick(); };
-    RebBn.onClick = [this] { RebBnClick(); };
-    IconSzEd.onKeyPress = [this](char key) { return IconSzEdKeyPress(key); };
-    buildThemeControls();
-}
-
-platform::Edit& TMainForm::captionEdit(Entry entry) {
-    platform::Edit* edits[] = {&ProgEdit, &FavEdit, &DocEdit, &ContrEdit, &FindEdit,
-                               &HelpEdit, &RunEdit, &LogEdit, &SuspEdit,  &ShutEdit};
-    return *edits[static_cast<int>(entry)];
-}
-
-platform::Image& TMainForm::entryImage(Entry entry) {
-    platform::Image* images[] = {&ProgImg, &FavImg, &DocImg, &ContrImg, &FindImg,
-                                 &HelpImg, &RunImg, &LogImg, &SuspImg,  &ShutImg};
-    return *images[static_cast<int>(entry)];
-}
-
-platform::Button& TMainForm::entryButton(Entry entry) {
-    platform::Button* buttons[] = {&ProgImgSB, &FavImgSB, &DocImgSB, &ContrImgSB, &FindImgSB,
-                                   &HelpImgSB, &RunImgSB, &LogImgSB, &SuspImgSB,  &ShutImgSB};
-    return *buttons[static_cast<int>(entry)];
-}
-
-startmenu::VisibilityBoxes TMainForm::visibilityBoxes() {
-    return {ContrCB, FindCB, RunCB, LogCB, SuspCB, ShutCB};
-}
-
 void TMainForm::showError(const std::string& text, const std::string& caption) {
     env.questions.messageBox(text, caption, MessageIcon::Error, MessageButtons::OK);
 }
@@ -183,23 +51,24 @@ void TMainForm::FormCreate() {
     }
 
     // 2.-3. The Start button's stock picture, and which icon size Windows uses.
-    MyImage.setPicture({platform::Picture::Kind::SystemIcon, "IDI_WINLOGO", 0});
+    main.MyImage.setPicture({platform::Picture::Kind::SystemIcon, "IDI_WINLOGO", 0});
     const auto& mark = startmenu::iconSizeMarkFor(platform::GetSystemMetrics(platform::SM_CXSIZE));
-    bevelsLowered = true;
-    MetrcBv.setLeft(mark.markLeft);
-    MetrcBv.setTop(mark.markTop);
-    for (auto* image : {&Img10, &Img12, &Img14, &Img16, &Img22, &Img32})
+    packs.bevelsLowered = true;
+    packs.MetrcBv.setLeft(mark.markLeft);
+    packs.MetrcBv.setTop(mark.markTop);
+    for (auto* image :
+         {&packs.Img10, &packs.Img12, &packs.Img14, &packs.Img16, &packs.Img22, &packs.Img32})
         if (image->name() == mark.previewImage)
             image->setHint("Windows is currently using " + std::to_string(mark.size) + "x" +
                            std::to_string(mark.size) + " icon on start button");
 
     // 4.-5. Hints shared between controls, and the icon numbers of the slots.
     for (int i = 0; i < shellpatch::kEntryCount; ++i) {
-        entryButton(static_cast<Entry>(i)).setHint(StartSE.hint());
+        entryButton(static_cast<Entry>(i)).setHint(main.StartSE.hint());
         iconSlots[i].number = shellpatch::kStartMenuEntries[i].shellIconNumber;
     }
-    for (auto* box : {&FindCB, &RunCB, &LogCB, &SuspCB, &ShutCB})
-        box->setHint(ContrCB.hint());
+    for (auto* box : {&main.FindCB, &main.RunCB, &main.LogCB, &main.SuspCB, &main.ShutCB})
+        box->setHint(main.ContrCB.hint());
 
     // 6.-7. The Windows folder, taken as it is; "Error" makes every file
     // operation below fail, and no build is found.
@@ -230,18 +99,18 @@ void TMainForm::FormCreate() {
     // 9. Build detection: each build after the current one in turn, until
     // one's logo header reads as expected.
     detecting_ = true;
-    for (int next = VersionRG.itemIndex() + 1; next < shellpatch::kBuildCount && !BuildVerified;
-         ++next)
-        VersionRG.setItemIndex(next);
+    for (int next = main.VersionRG.itemIndex() + 1;
+         next < shellpatch::kBuildCount && !BuildVerified; ++next)
+        main.VersionRG.setItemIndex(next);
     detecting_ = false;
 
     if (BuildVerified) {
         // 10. The settings that only mean something on a supported build.
         colourDepthRead_ = true;
         if (auto metrics = startmenu::readWindowMetrics(env.registry)) {
-            IconSzEd.setText(metrics->shellIconSize.value_or(""));
+            other.IconSzEd.setText(metrics->shellIconSize.value_or(""));
             if (metrics->shellIconBpp == std::optional<std::string>("16"))
-                ColorsCB.setChecked(true);
+                other.ColorsCB.setChecked(true);
         }
         if (auto key = env.registry.openKey(RootKey::CurrentUser, kProgramKey)) {
             if (auto location = key->queryString(kLocationValue))
@@ -263,7 +132,7 @@ void TMainForm::FormCreate() {
 
         if (auto run = env.registry.openKey(RootKey::CurrentUser, kRunKey)) {
             if (run->query(kRunValue))
-                AutoCB.setChecked(true);
+                other.AutoCB.setChecked(true);
             run->close();
         }
     } else if (autoload && copyRefused) {
@@ -340,13 +209,13 @@ const std::string& TMainForm::explorerBase() {
 }
 
 void TMainForm::disableForUnknownBuild() {
-    AutoCB.setChecked(false);
-    AutoCB.setEnabled(false);
-    for (auto* control : std::initializer_list<platform::Control*>{&LogoBn, &IconBn, &ThemeBn,
-                                                                   &ScrollBar, &WinlogoSE,
-                                                                   &StartSE})
+    other.AutoCB.setChecked(false);
+    other.AutoCB.setEnabled(false);
+    for (auto* control :
+         std::initializer_list<platform::Control*>{&main.LogoBn, &main.IconBn, &packs.ThemeBn,
+                                                   &main.ScrollBar, &main.WinlogoSE, &main.StartSE})
         control->setEnabled(false);
-    for (auto* edit : {&StartEdit, &TooltipEdit}) {
+    for (auto* edit : {&main.StartEdit, &main.TooltipEdit}) {
         edit->setEnabled(false);
         edit->setColor(ControlColor::ButtonFace);
     }
@@ -355,12 +224,12 @@ void TMainForm::disableForUnknownBuild() {
         edit.setEnabled(false);
         edit.setColor(ControlColor::ButtonFace);
     }
-    VersionRG.setItemIndex(-1);
-    ScrollCount.setCaption("");
-    Metka.setVisible(false);
-    StartSE.setShowHint(false);
-    WinlogoSE.setShowHint(false);
-    LogCB.setEnabled(true);
+    main.VersionRG.setItemIndex(-1);
+    main.ScrollCount.setCaption("");
+    main.Metka.setVisible(false);
+    main.StartSE.setShowHint(false);
+    main.WinlogoSE.setShowHint(false);
+    main.LogCB.setEnabled(true);
 }
 
 void TMainForm::close() {
@@ -376,7 +245,7 @@ void TMainForm::close() {
 
 void TMainForm::FormClose() {
     // 1. A drawing still running stops before the window it draws into goes.
-    SecrPn.stopDrawings();
+    about.SecrPn.stopDrawings();
     if (BrwsIcnForm)
         abandonIconLoad();
 
@@ -390,16 +259,16 @@ void TMainForm::FormClose() {
         return;
 
     // 3. An autoload's Start-menu icons take effect now.
-    if (ShellIconsChanged && AutoloadMode && !Restored) {
-        writeIconSlots(true);
+    const PendingChanges changes = pendingChanges();
+    if (changes.iconSlots && changes.bareIconFiles && !changes.restored) {
+        startmenu::writeIconSlots(env.registry, *changes.iconSlots, true);
         rebuildIconsBump();
     }
 
-    // 4. The colour depth, on every close, but never when it was not read:
-    // the box would only hold its default, not the machine's setting.
-    if (colourDepthRead_)
+    // 4. The colour depth, on every close, whichever button closed the window.
+    if (changes.shellIconBpp)
         (void)startmenu::writeWindowMetric(env.registry, startmenu::kShellIconBppValue,
-                                           ColorsCB.checked() ? "16" : "4");
+                                           *changes.shellIconBpp);
 
     // 5. Whether the rebuild warning is wanted next time.
     if (!AutoloadMode && !QuietClose && WarnForm) {
@@ -431,41 +300,5 @@ void TMainForm::CancelBnClick() {
     QuietClose = true;
     close();
 }
-
-void TMainForm::LangBnClick() {
-    const bool show = !VersionRG.visible();
-    VersionRG.setVisible(show);
-    LangBn.setDown(show);
-    const int change = show ? kLangListWidth : -kLangListWidth;
-    setWidth(width() + change);
-    MainPC.setWidth(MainPC.width() + change);
-}
-
-void TMainForm::MainPCChange() {
-    if (LangBn.down()) {
-        LangBnClick();
-        LangBn.setDown(false);
-    }
-}
-
-void TMainForm::ReadmeClick() {
-    // The program folder comes from the registry of the machine: only a path
-    // on one of its drives is opened, never an address it might spell.
-    const std::string readme = programFolder + "Readme.txt";
-    const bool onDrive = readme.size() >= 3 && std::isalpha(static_cast<unsigned char>(readme[0])) &&
-                         readme[1] == ':' && (readme[2] == '\\' || readme[2] == '/');
-    if (onDrive)
-        env.shell.ShellExecute("open", readme, "", "", platform::SW_SHOWNORMAL);
-}
-
-void TMainForm::Go1Click() {
-    env.shell.ShellExecute("open", "Mailto:" + MailEd.text(), "", "", platform::SW_SHOWNORMAL);
-}
-
-void TMainForm::Go2Click() {
-    env.shell.ShellExecute("open", HomePageEd.text(), "", "", platform::SW_SHOWNORMAL);
-}
-
-void TMainForm::ProgEditDblClick(platform::Edit& edit) { edit.selectAll(); }
 
 } // namespace velkan::app

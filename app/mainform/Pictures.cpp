@@ -1,8 +1,8 @@
-// The main window's edits, check boxes and pictures: change markers, the
-// Start-button icon and logo loaders, the logo height.
+// The Start button's icon and the Start menu's logo: the file dialogs and the
+// loaders that put them into the working copies.
 #include <vector>
 
-#include "app/MainForm.h"
+#include "app/mainform/MainForm.h"
 #include "platform/WinPath.h"
 #include "startmenu/LogoLoader.h"
 #include "startmenu/StartButtonIcon.h"
@@ -13,59 +13,9 @@ using platform::Picture;
 
 namespace {
 
-// "Start Button:" becomes "Start Button(*):" once something in it changed.
-std::string withChangeMarker(const std::string& caption) {
-    return (caption.empty() ? caption : caption.substr(0, caption.size() - 1)) + "(*):";
-}
-
 constexpr int kLogoPanelHeight = 336;
-constexpr int kMetkaAboveLogo = 198;
-constexpr std::int32_t kChangedMarkColor = 0xFF0000;
 
 } // namespace
-
-void TMainForm::StartEditChange() {
-    if (Loading)
-        return;
-    if (!StartTextChanged || !TooltipChanged)
-        StartButtonGB.setCaption(withChangeMarker(StartButtonGB.caption()));
-    // The two fields are always written together.
-    StartTextChanged = true;
-    TooltipChanged = true;
-}
-
-void TMainForm::markStartMenuChanged() {
-    if (!CaptionsChanged && !LogoHeightChanged)
-        StartMenuGB.setCaption(withChangeMarker(StartMenuGB.caption()));
-}
-
-void TMainForm::ProgEditChange() {
-    if (Loading)
-        return;
-    markStartMenuChanged();
-    CaptionsChanged = true;
-}
-
-void TMainForm::ContrCBClick(platform::CheckBox& box) {
-    if (Loading)
-        return;
-    if (&box == &ContrCB && isIe4() && !ContrCB.ticked())
-        env.questions.messageBox(" You can't hide this item, because some\ritems in this submenu "
-                                 "in IE4 are unhidable.\rThis option will hide only some of them.",
-                                 "Warning...", platform::MessageIcon::Error,
-                                 platform::MessageButtons::OK);
-    PoliciesChanged = true;
-}
-
-void TMainForm::ScrollBarChange() {
-    Metka.setTop(kMetkaAboveLogo + ScrollBar.position());
-    ScrollCount.setCaption(std::to_string(shellpatch::kLogoMaxHeight - ScrollBar.position()));
-    if (Loading)
-        return;
-    markStartMenuChanged();
-    Metka.setFontColor(kChangedMarkColor);
-    LogoHeightChanged = true;
-}
 
 bool TMainForm::loadStartButtonIcon(const std::string& file) {
     auto result = startmenu::loadStartButtonIcon(env.machine, paths.userTmp, file, layout.iconShift);
@@ -76,7 +26,7 @@ bool TMainForm::loadStartButtonIcon(const std::string& file) {
     }
     switch (result->outcome) {
     case startmenu::IconLoad::NotRecognised:
-        StartSE.setHint("Incorrect Win95 version");
+        main.StartSE.setHint("Incorrect Win95 version");
         return false;
     case startmenu::IconLoad::Rejected:
         env.questions.messageBox("  Icon must be 10x10 or 12x12 or 14x14\ror 16x16 or 22x22 or "
@@ -87,10 +37,10 @@ bool TMainForm::loadStartButtonIcon(const std::string& file) {
     case startmenu::IconLoad::Accepted: {
         ++loadedIconCount;
         const std::string size = std::to_string(result->size);
-        StartSE.setHint("Size " + size + "x" + size + " with 16 colors");
+        main.StartSE.setHint("Size " + size + "x" + size + " with 16 colors");
         IconChanged = true;
         if (auto host = platform::resolveWinPath(env.machine, file))
-            MyImage.setPicture({Picture::Kind::IconFile, host->string(), 0});
+            main.MyImage.setPicture({Picture::Kind::IconFile, host->string(), 0});
         break;
     }
     }
@@ -102,12 +52,12 @@ void TMainForm::loadStartButtonIconWithRetry(const std::string& file) {
     if (loadStartButtonIcon(file))
         return;
     // A "US" row whose User.exe is laid out as its "PE" twin.
-    const int switched = shellpatch::variantSwitch(VersionRG.itemIndex());
-    if (switched != VersionRG.itemIndex()) {
+    const int switched = shellpatch::variantSwitch(main.VersionRG.itemIndex());
+    if (switched != main.VersionRG.itemIndex()) {
         // The switch reads the shell file again, which would throw away what
         // the user typed and ticked before the load: those edits come back.
         std::vector<std::pair<platform::Edit*, std::string>> texts;
-        for (platform::Edit* edit : {&StartEdit, &TooltipEdit})
+        for (platform::Edit* edit : {&main.StartEdit, &main.TooltipEdit})
             texts.emplace_back(edit, edit->text());
         for (int i = 0; i < shellpatch::kEntryCount; ++i)
             texts.emplace_back(&captionEdit(static_cast<shellpatch::Entry>(i)),
@@ -120,7 +70,7 @@ void TMainForm::loadStartButtonIconWithRetry(const std::string& file) {
             states.emplace_back(box, box->state());
         const bool startText = StartTextChanged, tooltip = TooltipChanged,
                    captions = CaptionsChanged, policies = PoliciesChanged;
-        VersionRG.setItemIndex(switched);
+        main.VersionRG.setItemIndex(switched);
         Loading = true;
         for (std::size_t i = 0; i < texts.size(); ++i)
             if (i < 2 ? startText || tooltip : captions)
@@ -162,11 +112,11 @@ void TMainForm::loadLogo(const std::string& file) {
                                  platform::MessageButtons::OK);
         return;
     }
-    LogoImage.setTop(kLogoPanelHeight - result->height);
-    LogoImage.setHeight(result->height < 0 ? -result->height : result->height);
+    main.LogoImage.setTop(kLogoPanelHeight - result->height);
+    main.LogoImage.setHeight(result->height < 0 ? -result->height : result->height);
     LogoChanged = true;
     if (auto host = platform::resolveWinPath(env.machine, file))
-        LogoImage.setPicture({Picture::Kind::BitmapFile, host->string(), 0});
+        main.LogoImage.setPicture({Picture::Kind::BitmapFile, host->string(), 0});
 }
 
 void TMainForm::WinlogoSEClick() {
@@ -179,6 +129,8 @@ void TMainForm::WinlogoSEClick() {
         loadLogo(*file);
 }
 
-void TMainForm::TranspSBClick() { ImgLg.setTransparent(!ImgLg.transparent()); }
+void TMainForm::TranspSBClick() {
+    packs.ImgLg.setTransparent(!packs.ImgLg.transparent());
+}
 
 } // namespace velkan::app
