@@ -15,7 +15,7 @@ using platform::RootKey;
 
 Uninstaller::Uninstaller(platform::Machine machine, platform::UserQuestions& questions)
     : machine_(std::move(machine)), registry_(platform::machineRegistry(machine_)),
-      questions_(questions) {}
+      questions_(questions), scope_(machine_) {}
 
 Outcome Uninstaller::run() {
     if (questions_.messageBox(confirmationText(), kCaption, MessageIcon::None,
@@ -37,7 +37,7 @@ Outcome Uninstaller::run() {
     removeStockPacks();
     removeProgramFiles();
     // Holds the uninstaller itself, so this normally fails, and quietly.
-    removeFolder(programFolder_);
+    scope_.removeFolder(programFolder_);
     registry_.deleteKey(root_, kProductKey);
     removeRunEntry();
     removeShortcuts();
@@ -71,17 +71,17 @@ void Uninstaller::removeStockPacks() {
     for (const StockPack& pack : kStockPacks) {
         const std::string themeFolder = programFolder_.empty() ? "" : programFolder_ + pack.folder;
         for (const char* name : pack.files)
-            deleteFileIn(themeFolder, name);
+            scope_.deleteFileIn(themeFolder, name);
         if (pack.fullSet)
             for (const char* name : kPackFileSet)
-                deleteFileIn(themeFolder, name);
-        removeFolder(themeFolder);
+                scope_.deleteFileIn(themeFolder, name);
+        scope_.removeFolder(themeFolder);
     }
 }
 
 void Uninstaller::removeProgramFiles() {
     for (const char* name : kProgramFiles)
-        deleteFileIn(programFolder_, name);
+        scope_.deleteFileIn(programFolder_, name);
 }
 
 void Uninstaller::removeRunEntry() {
@@ -94,7 +94,7 @@ void Uninstaller::removeShortcuts() {
     openKey(kShellFoldersKey);
     for (const char* valueName : kShortcutFolderValues) {
         const std::string folder = readString(valueName);
-        deleteFileIn(folder.empty() ? folder : folder + "\\", kShortcutFile);
+        scope_.deleteFileIn(folder.empty() ? folder : folder + "\\", kShortcutFile);
     }
     closeKey();
 }
@@ -129,18 +129,6 @@ std::string Uninstaller::readString(std::string_view valueName) const {
         if (auto end = bytes.find('\0'); end != std::string::npos)
             bytes.resize(end);
     return bytes;
-}
-
-void Uninstaller::deleteFileIn(const std::string& folder, std::string_view name) {
-    if (folder.empty())
-        return;
-    platform::deleteFile(machine_, folder + std::string(name));
-}
-
-void Uninstaller::removeFolder(const std::string& folder) {
-    if (folder.empty())
-        return;
-    platform::removeDirectory(machine_, folder);
 }
 
 } // namespace velkan::remove

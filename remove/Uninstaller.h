@@ -3,6 +3,7 @@
 #include "platform/Machine.h"
 #include "platform/Registry.h"
 #include "platform/UserQuestions.h"
+#include "remove/RemovalScope.h"
 
 #include <span>
 #include <string>
@@ -40,14 +41,10 @@ private:
     void closeKey();
     std::string readString(std::string_view valueName) const;
 
-    // Both skip a folder that is not known, so that a missing value can never
-    // aim a deletion at the working folder or the root of a drive.
-    void deleteFileIn(const std::string& folder, std::string_view name);
-    void removeFolder(const std::string& folder);
-
     platform::Machine machine_;
     platform::Registry registry_;
     platform::UserQuestions& questions_;
+    RemovalScope scope_; // deletes only inside folders the registry named
 
     platform::RootKey root_ = platform::RootKey::ClassesRoot;
     platform::RegKey currentKey_;

@@ -6,7 +6,7 @@
 #include "app/ProgramKeys.h"
 #include "app/RebootForm.h"
 #include "platform/Files.h"
-#include "shellpatch/Replacement.h"
+#include "shellpatch/RenameSchedule.h"
 #include "shellpatch/ShellFile.h"
 #include "startmenu/IconSlots.h"
 

@@ -1,4 +1,4 @@
-#include "shellpatch/Replacement.h"
+#include "shellpatch/RenameSchedule.h"
 
 #include "platform/Files.h"
 #include "platform/ProfileString.h"
