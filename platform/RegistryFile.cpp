@@ -1,5 +1,7 @@
 #include "platform/RegistryFile.h"
 
+#include "platform/Text.h"
+
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -30,7 +32,7 @@ std::string_view trimRight(std::string_view s) {
 }
 
 std::string_view trim(std::string_view s) {
-    return trimRight(trimLeft(s));
+    return trimmed(s, " \t");
 }
 
 int hexDigit(char c) {

@@ -1,5 +1,7 @@
 #include "shellpatch/BuildTable.h"
 
+#include "platform/Text.h"
+
 #include <charconv>
 
 namespace velkan::shellpatch {
@@ -7,14 +9,7 @@ namespace velkan::shellpatch {
 namespace {
 
 bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
+    return platform::asciiLowercase(a) == platform::asciiLowercase(b);
 }
 
 } // namespace

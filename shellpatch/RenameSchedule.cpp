@@ -1,5 +1,7 @@
 #include "shellpatch/RenameSchedule.h"
 
+#include "platform/Text.h"
+
 #include "platform/Files.h"
 #include "platform/ProfileString.h"
 
@@ -17,13 +19,7 @@ namespace {
 using Lines = std::vector<std::pair<std::string_view, std::string_view>>;
 
 bool sameWindowsPath(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+    return platform::asciiLowercase(a) == platform::asciiLowercase(b);
 }
 
 // Where a replacement waits while the one an earlier apply scheduled is still

@@ -2,6 +2,8 @@
 // Windows' reg.exe, so that a machine's registry can be read and changed from
 // outside and compared with what Windows would show.
 #include "platform/AtomicFile.h"
+
+#include "platform/Text.h"
 #include "platform/Files.h"
 #include "platform/Machine.h"
 #include "platform/MachineRegistry.h"
@@ -72,10 +74,7 @@ struct Options {
 bool isSwitch(const std::string& arg, const char* name) {
     if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-'))
         return false;
-    std::string rest = arg.substr(1);
-    for (char& c : rest)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return rest == name;
+    return platform::asciiLowercase(arg.substr(1)) == name;
 }
 
 std::optional<Options> parse(const std::vector<std::string>& args, const std::string& allowed,
@@ -306,9 +305,7 @@ std::optional<std::uint32_t> parseDword(const std::string& text) {
 }
 
 std::optional<RegValue> valueFromArguments(const Options& o, std::string& why) {
-    std::string type = o.type.value_or("REG_SZ");
-    for (char& c : type)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::string type = platform::asciiUppercase(o.type.value_or("REG_SZ"));
     std::string data = o.data.value_or("");
     if (type == "REG_SZ")
         return RegValue::string(data);
@@ -417,9 +414,7 @@ int runReg(const std::vector<std::string>& args) {
         std::fputs(kUsage, args.empty() ? stderr : stdout);
         return args.empty() ? 1 : 0;
     }
-    std::string operation = args[0];
-    for (char& c : operation)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string operation = platform::asciiLowercase(args[0]);
     if (operation == "export" || operation == "import") {
         if (args.size() != 2)
             return syntaxError("reg " + operation + " takes one file.");

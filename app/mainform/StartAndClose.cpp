@@ -2,6 +2,8 @@
 // the build detection, the settings read at start, and what the close writes.
 #include "app/mainform/MainForm.h"
 
+#include "platform/Text.h"
+
 #include <cctype>
 
 #include "app/ProgramKeys.h"
@@ -22,10 +24,7 @@ using shellpatch::Entry;
 bool isAutoloadArgument(const std::vector<std::string>& args) {
     if (args.empty())
         return false;
-    std::string first = args.front();
-    for (char& c : first)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return first == "/T";
+    return platform::asciiUppercase(args.front()) == "/T";
 }
 
 TMainForm::TMainForm(Environment& environment) : Form("MainForm"), env(environment) {
