@@ -33,17 +33,17 @@ Stamp stampOf(const struct stat& st) {
 // One image as this process holds it.
 struct OpenImage {
     std::mutex lock;
-    fs::path file;    // the image itself, links resolved
-    int lockFd = -1;  // flock'ed between processes
+    fs::path file;   // the image itself, links resolved
+    int lockFd = -1; // flock'ed between processes
     std::optional<FatVolume> volume;
-    Stamp seen;       // the image as it was when `volume` last matched it
+    Stamp seen; // the image as it was when `volume` last matched it
     bool trusted = false;
 };
 
 struct Images {
     std::mutex lock;
-    std::vector<fs::path> drives;                          // attached drive_c paths, as given
-    std::map<fs::path, std::unique_ptr<OpenImage>> open;   // by the image's own path
+    std::vector<fs::path> drives;                        // attached drive_c paths, as given
+    std::map<fs::path, std::unique_ptr<OpenImage>> open; // by the image's own path
 };
 
 Images& images() {
@@ -76,7 +76,8 @@ Result<OpenImage*> openImage(const fs::path& drive) {
     std::error_code ec;
     fs::path file = fs::canonical(drive, ec);
     if (ec)
-        return Error::of(WinError::NotReady, "The disk image " + drive.string() + " cannot be found.");
+        return Error::of(WinError::NotReady,
+                         "The disk image " + drive.string() + " cannot be found.");
     Images& all = images();
     std::lock_guard guard(all.lock);
     auto& slot = all.open[file];
@@ -192,9 +193,8 @@ std::optional<Place> locate(const fs::path& hostPath, std::string display) {
         std::erase_if(all.drives, [](const fs::path& drive) { return !isImage(drive); });
         const fs::path* best = nullptr;
         for (const fs::path& drive : all.drives)
-            if (startsWith(path, drive) &&
-                (!best || std::distance(drive.begin(), drive.end()) >
-                              std::distance(best->begin(), best->end())))
+            if (startsWith(path, drive) && (!best || std::distance(drive.begin(), drive.end()) >
+                                                         std::distance(best->begin(), best->end())))
                 best = &drive;
         if (best)
             return Place{*best, innerOf(path, *best), display};

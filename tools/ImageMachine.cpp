@@ -1,9 +1,8 @@
 #include "tools/ImageMachine.h"
 
-#include "platform/Text.h"
-
 #include "platform/FaultInjection.h"
 #include "platform/Machine.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,14 +1,14 @@
 // OK and Restore: the pending changes applied in their order, the swap of the
 // shell files at the next start, the backups put back, the restart prompt.
-#include <memory>
-
-#include "app/mainform/MainForm.h"
 #include "app/ProgramKeys.h"
 #include "app/RebootForm.h"
+#include "app/mainform/MainForm.h"
 #include "platform/Files.h"
 #include "shellpatch/RenameSchedule.h"
 #include "shellpatch/ShellFile.h"
 #include "startmenu/IconSlots.h"
+
+#include <memory>
 
 namespace velkan::app {
 

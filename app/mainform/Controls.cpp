@@ -1,9 +1,9 @@
 // The window's controls: their captions, hints and wiring, the lookups by
 // Start-menu entry, and the handlers that only move controls about (the
 // languages list, the pages, the About page's links).
-#include <cctype>
-
 #include "app/mainform/MainForm.h"
+
+#include <cctype>
 
 namespace velkan::app {
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <array>
-#include <optional>
-#include <string>
-
 #include "platform/Controls.h"
 #include "shellpatch/BuildTable.h"
 #include "startmenu/IconSlots.h"
 #include "startmenu/Visibility.h"
+
+#include <array>
+#include <optional>
+#include <string>
 
 // What OK will change, taken from the main window's controls and flags in
 // one go. OK applies it, the preview draws it and the pack saver writes it,

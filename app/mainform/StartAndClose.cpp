@@ -1,17 +1,15 @@
 // The run of the window from FormCreate to FormClose: the working copies,
 // the build detection, the settings read at start, and what the close writes.
-#include "app/mainform/MainForm.h"
-
-#include "platform/Text.h"
-
-#include <cctype>
-
 #include "app/ProgramKeys.h"
+#include "app/mainform/MainForm.h"
 #include "platform/Files.h"
 #include "platform/ProfileString.h"
 #include "platform/SystemMetrics.h"
+#include "platform/Text.h"
 #include "shellpatch/BuildDetection.h"
 #include "startmenu/IconMetrics.h"
+
+#include <cctype>
 
 namespace velkan::app {
 
@@ -71,8 +69,8 @@ void TMainForm::FormCreate() {
 
     // 6.-7. The Windows folder, taken as it is; "Error" makes every file
     // operation below fail, and no build is found.
-    windowsFolder = platform::readProfileString(env.machine, "C:\\Msdos.sys", "Paths", "WinDir",
-                                                "Error");
+    windowsFolder =
+        platform::readProfileString(env.machine, "C:\\Msdos.sys", "Paths", "WinDir", "Error");
     paths = shellpatch::ShellPaths::fromWindowsFolder(windowsFolder);
 
     // 8. Working copies, from the unpatched backups when there are any. A
@@ -287,8 +285,8 @@ void TMainForm::FormClose() {
     if (QuietClose || AutoloadMode)
         return;
     if (Restored) {
-        if (RestoreFm && (RestoreFm->CB1.checked() || RestoreFm->CB2.checked() ||
-                          RestoreFm->CB4.checked()))
+        if (RestoreFm &&
+            (RestoreFm->CB1.checked() || RestoreFm->CB2.checked() || RestoreFm->CB4.checked()))
             runRestartPrompt();
     } else {
         runRestartPrompt();

@@ -40,8 +40,8 @@ bool imageMachines() {
     const auto fsck = runProcess("fsck.fat", {"-n", volume.string()});
     std::istringstream lines(fsck.out);
     for (std::string line; std::getline(lines, line);) {
-        const bool usual = line.empty() || line.rfind("fsck.fat ", 0) == 0 ||
-                           line.rfind(volume.string(), 0) == 0;
+        const bool usual =
+            line.empty() || line.rfind("fsck.fat ", 0) == 0 || line.rfind(volume.string(), 0) == 0;
         if (!usual || fsck.exitCode != 0)
             return ::testing::AssertionFailure() << "fsck.fat -n:\n" << fsck.out << fsck.err;
     }

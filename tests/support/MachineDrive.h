@@ -1,9 +1,8 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 // The flow tests run twice: on a machine whose drive C: is a folder, and with
 // VELKAN_TEST_DRIVE=image on the same machine kept as a FAT16 disk image. The

@@ -5,7 +5,6 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
-
 #include <regex>
 #include <string>
 #include <vector>
@@ -41,10 +40,10 @@ TEST(ImagePrograms, EveryCommandAnswersAsOnTheFolder) {
     TempDir dir;
     const fs::path folder = dir / "folder", image = dir / "image";
     ASSERT_EQ(machineTool(folder, {"create", "--build", "3", folder.string()}).exitCode, 0);
-    ASSERT_EQ(machineTool(image, {"create", "--build", "3", "--image", "--size", "16",
-                                  image.string()})
-                  .exitCode,
-              0);
+    ASSERT_EQ(
+        machineTool(image, {"create", "--build", "3", "--image", "--size", "16", image.string()})
+            .exitCode,
+        0);
     const std::vector<std::vector<std::string>> steps = {
         {"install"},
         {"check", "--verbose"},

@@ -1,12 +1,12 @@
 // A model control outlives the views bound to it: a dialog shown again and
 // again binds its widgets each time, and what the closed ones left must go.
-#include "platform/Controls.h"
 #include "platform/ui/ControlBinding.h"
+
+#include "platform/Controls.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <gtest/gtest.h>
-
 #include <memory>
 
 using namespace velkan::platform;
