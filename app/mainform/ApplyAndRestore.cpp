@@ -16,10 +16,6 @@ using platform::RootKey;
 using shellpatch::Entry;
 using shellpatch::ShellFileKind;
 
-namespace {
-constexpr const char* kErrorCaption = "Error...";
-} // namespace
-
 void TMainForm::OKBnClick() {
     applyChanges(pendingChanges());
 }

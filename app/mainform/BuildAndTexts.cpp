@@ -8,10 +8,6 @@ namespace velkan::app {
 using platform::ControlColor;
 using shellpatch::Entry;
 
-namespace {
-constexpr const char* kErrorCaption = "Error...";
-} // namespace
-
 void TMainForm::VersionRGClick() {
     selectBuild(main.VersionRG.itemIndex());
 }

@@ -22,6 +22,9 @@
 
 namespace velkan::app {
 
+// The caption of the form's error boxes.
+inline constexpr const char* kErrorCaption = "Error...";
+
 // The place of the current build's texts and pictures in the shell files.
 // Selecting a build puts its row in force; a build without Favorites and Log
 // Off keeps the previous build's values for them, as they are unused then.
