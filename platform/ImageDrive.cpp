@@ -188,16 +188,18 @@ std::optional<Place> locate(const fs::path& hostPath, std::string display) {
     {
         Images& all = images();
         std::lock_guard guard(all.lock);
-        // A drive that became a folder again (a machine made anew under the
-        // same name) is forgotten.
-        std::erase_if(all.drives, [](const fs::path& drive) { return !isImage(drive); });
-        const fs::path* best = nullptr;
-        for (const fs::path& drive : all.drives)
-            if (startsWith(path, drive) && (!best || std::distance(drive.begin(), drive.end()) >
-                                                         std::distance(best->begin(), best->end())))
-                best = &drive;
-        if (best)
+        auto best = all.drives.end();
+        for (auto drive = all.drives.begin(); drive != all.drives.end(); ++drive)
+            if (startsWith(path, *drive) &&
+                (best == all.drives.end() || std::distance(drive->begin(), drive->end()) >
+                                                 std::distance(best->begin(), best->end())))
+                best = drive;
+        // Only the drive the path lies on is looked at again: one that became
+        // a folder (a machine made anew under the same name) is forgotten.
+        if (best != all.drives.end() && isImage(*best))
             return Place{*best, innerOf(path, *best), display};
+        if (best != all.drives.end())
+            all.drives.erase(best);
     }
     // A path made from the machine folder without asking for the drive first.
     fs::path prefix;
